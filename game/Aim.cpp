@@ -1,0 +1,33 @@
+// Aiming and scrolling: the mouse is the only control.
+#include <cmath>
+
+#include "game/Form1.h"
+
+namespace kh {
+
+void Form1::Picture1_MouseMove(int, int, float x, float y) {
+  s_.aimX = x;
+  s_.aimY = y;
+  // In single precision, as the pointer position arrives; the dead-zone test in double.
+  float s = (200 - x) / 150;
+  if (std::abs(double(s)) < 0.7) s = 0;
+  s_.scrollSpeed = std::pow(double(s), 9);  // steep towards the edges, gentle near the middle
+}
+
+void Form1::Picture1_MouseDown(int, int, float x, float y) {
+  s_.aimX = x;
+  s_.aimY = y;
+  TestShot(s_.aimX, s_.aimY);
+}
+
+void Form1::Picture1_MouseUp(int, int, float x, float y) {
+  s_.aimX = x;
+  s_.aimY = y;
+}
+
+void Form1::Form_MouseMove(int, int, float x, float) {
+  if (x < 8) s_.scrollSpeed = 11;
+  if (x > 408) s_.scrollSpeed = -11;
+}
+
+}  // namespace kh

@@ -1,0 +1,143 @@
+// The event loop's own rules: one handler at a time, DoEvents, timers and mouse routing.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/Form.h"
+#include "platform/HeadlessBackend.h"
+
+namespace kh {
+namespace {
+
+struct TestForm : Form {
+  TestForm(App& app) : Form(app, design()), box(*this, {8, 32, 401, 249}, true), t10(*this, 10, true), t1000(*this, 1000, false) {
+    box.mouse.move = [this](int, int, float x, float y) { log.push_back("box move " + pt(x, y)); };
+    box.mouse.down = [this](int, int, float x, float y) { log.push_back("box down " + pt(x, y)); };
+  }
+  static FormDesign design() {
+    FormDesign d;
+    d.clientWidth = 421;
+    d.clientHeight = 321;
+    d.caption = "t";
+    return d;
+  }
+  static std::string pt(float x, float y) { return std::to_string(int(x)) + "," + std::to_string(int(y)); }
+  void Form_MouseMove(int, int, float x, float y) override { log.push_back("form move " + pt(x, y)); }
+  void Form_Load() override { log.push_back("load"); }
+  PictureBox box;
+  Timer t10, t1000;
+  std::vector<std::string> log;
+};
+
+struct Loop : ::testing::Test {
+  HeadlessBackend be;
+  App app{be};
+  TestForm form{app};
+  void run(int ms) { app.run(be.clock + Micros(ms) * 1000); }
+};
+
+TEST_F(Loop, LoadRunsTheLoadHandlerAndStartsEnabledTimers) {
+  int ticks = 0;
+  form.t10.onTick = [&] { ++ticks; };
+  run(100);
+  EXPECT_EQ(ticks, 0) << "no timer ticks before its form is loaded";
+  form.Load();
+  EXPECT_EQ(form.log, std::vector<std::string>{"load"});
+  run(100);
+  EXPECT_EQ(ticks, 10);
+}
+
+TEST_F(Loop, SwitchingATimerOffAndOnRestartsItsInterval) {
+  form.Load();
+  std::vector<Micros> at;
+  form.t10.onTick = [&] { at.push_back(be.clock); };
+  run(5);
+  form.t10.setEnabled(false);
+  form.t10.setEnabled(true);
+  run(20);
+  ASSERT_GE(at.size(), 2u);
+  EXPECT_EQ(at[0], 15000);
+  EXPECT_EQ(at[1], 25000);
+}
+
+TEST_F(Loop, ATimerNeverCatchesUpInABurstAfterAStall) {
+  form.Load();
+  std::vector<Micros> at;
+  form.t10.onTick = [&] {
+    at.push_back(be.clock);
+    if (at.size() == 1) be.clock += 95000;  // the handler stalls for 95 ms
+  };
+  run(200);
+  ASSERT_GE(at.size(), 3u);
+  EXPECT_EQ(at[0], 10000);
+  EXPECT_EQ(at[1], 105000) << "the one tick that was waiting";
+  EXPECT_EQ(at[2], 115000) << "then one interval later, not a burst of the missed ones";
+}
+
+TEST_F(Loop, DoEventsRunsWaitingEventsAndDueTimersOnceAndMayNest) {
+  form.Load();
+  int ticks = 0, nested = 0;
+  form.t10.onTick = [&] {
+    ++ticks;
+    if (ticks == 1) {
+      be.clock += 10000;  // another tick falls due while this one runs
+      be.mouse(InputEvent::Type::MouseMove, *form.window(), 3, 100);
+      app.DoEvents();  // the same timer does not run again inside its own handler
+      form.t1000.setEnabled(true);
+    }
+  };
+  form.t1000.onTick = [&] {
+    ++nested;
+    app.DoEvents();
+  };
+  run(10);
+  EXPECT_EQ(ticks, 1);
+  EXPECT_EQ(form.log.back(), "form move 3,100");
+  run(1000);
+  EXPECT_GE(nested, 1);
+}
+
+TEST_F(Loop, MouseGoesToTheControlUnderThePointerInItsOwnCoordinates) {
+  form.Load();
+  form.Show();
+  const WindowId w = *form.window();
+  for (auto [x, y] : {std::pair{7, 100}, {8, 100}, {9, 100}, {10, 34}, {406, 278}, {407, 100}, {408, 100}, {409, 100}, {200, 31}, {200, 280}})
+    be.mouse(InputEvent::Type::MouseMove, w, float(x), float(y));
+  be.mouse(InputEvent::Type::MouseDown, w, 210, 134);
+  run(0);
+  const std::vector<std::string> want{"load",          "form move 7,100", "box move 0,0",  "box move 396,244",
+                                      "form move 409,100", "form move 200,31", "box down 200,100"};
+  EXPECT_EQ(form.log, want) << "the border (8, 9, 407, 408 and rows 32, 33, 279, 280) reports nothing";
+}
+
+TEST_F(Loop, TheCrossPointerShowsOverThePlayArea) {
+  form.Show();
+  be.mouse(InputEvent::Type::MouseMove, *form.window(), 100, 100);
+  run(0);
+  EXPECT_EQ(be.cursor, Cursor::Cross);
+  be.mouse(InputEvent::Type::MouseMove, *form.window(), 3, 100);
+  run(0);
+  EXPECT_EQ(be.cursor, Cursor::Arrow);
+}
+
+TEST_F(Loop, TheProgramEndsWhenNoFormIsLoaded) {
+  form.Show();
+  be.close(*form.window());
+  run(5000);
+  EXPECT_FALSE(form.Loaded());
+  EXPECT_FALSE(app.running());
+  EXPECT_LT(be.clock, 5000000) << "the loop returned at once";
+}
+
+TEST_F(Loop, AHiddenWindowIsNotPresented) {
+  form.Load();
+  form.box.setPicture(Surface(400, 250, rgb(1, 2, 3)));
+  run(50);
+  EXPECT_EQ(be.window(*form.window())->presents, 0);
+  form.Show();
+  run(0);
+  EXPECT_EQ(be.window(*form.window())->pixels.at(10, 34), rgb(1, 2, 3));
+}
+
+}  // namespace
+}  // namespace kh

@@ -1,0 +1,63 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "platform/App.h"
+#include "platform/HeadlessBackend.h"
+#include "render/Catalogue.h"
+#include "screens/Game.h"
+
+namespace kh::test {
+
+inline const Catalogue& pictures() {
+  static const Catalogue c;
+  return c;
+}
+
+// A fresh folder per test for the score file.
+inline std::filesystem::path scratchDir() {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  auto dir = std::filesystem::path(::testing::TempDir()) / "knuffelhatz" /
+             (std::string(info->test_suite_name()) + "." + info->name());
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  return dir;
+}
+
+// The whole program on the headless backend, in virtual time.
+struct Harness {
+  HeadlessBackend be;
+  App app{be};
+  std::filesystem::path dir = scratchDir();
+  Game game{app, pictures(), HighScoreFile(dir / "Hi.wbh")};
+  Form1& f1 = game.form1;
+  frmSplash& splash = game.splash;
+
+  Harness() { game.splash.Show(); }
+
+  void runFor(int ms) { app.run(be.clock + Micros(ms) * 1000); }
+  void runUntilMs(long long ms) { app.run(Micros(ms) * 1000); }
+  long long nowMs() const { return be.clock / 1000; }
+
+  WindowId playWindow() const { return *f1.window(); }
+  WindowId titleWindow() const { return *splash.window(); }
+
+  // Mouse over the play area, in its client coordinates (the area starts inside a 2-pixel border at (8, 32)).
+  void moveOnArea(float x, float y) { be.mouse(InputEvent::Type::MouseMove, playWindow(), x + 10, y + 34, 0); }
+  void clickOnArea(float x, float y, int button = 1) {
+    be.mouse(InputEvent::Type::MouseDown, playWindow(), x + 10, y + 34, button);
+    be.mouse(InputEvent::Type::MouseUp, playWindow(), x + 10, y + 34, button);
+  }
+  void pressKey(int ch = 'a') { be.key(titleWindow(), ch); }
+
+  // From start-up to a running game: the prompt comes on the second clock tick.
+  void startGame() {
+    runUntilMs(2001);
+    pressKey();
+    runFor(0);
+  }
+};
+
+}  // namespace kh::test
