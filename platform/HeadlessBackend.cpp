@@ -10,6 +10,10 @@ WindowId HeadlessBackend::createWindow(const WindowSpec& spec) {
   w.spec = spec;
   w.pixels = Surface(spec.clientWidth, spec.clientHeight, kBlack);
   windows_[id] = std::move(w);
+  if (spec.centred) {
+    const Rect f = windowFrame(id);
+    moveWindowFrame(id, (screenW - f.w) / 2, (screenH - f.h) / 2);
+  }
   return id;
 }
 

@@ -19,9 +19,16 @@ struct MciWrite {
 
 class RecordingMci : public MciDevice {
  public:
-  void putText(int dispId, std::string_view value) override { writes.push_back({dispId, std::string(value)}); }
-  void putBool(int dispId, bool value) override { writes.push_back({dispId, value}); }
+  void putText(int dispId, std::string_view value) override { record({dispId, std::string(value)}); }
+  void putBool(int dispId, bool value) override { record({dispId, value}); }
   std::vector<MciWrite> writes;
+  std::function<void(const MciWrite&)> onWrite;  // lets a test look at the game at each write
+
+ private:
+  void record(MciWrite w) {
+    writes.push_back(w);
+    if (onWrite) onWrite(writes.back());
+  }
 };
 
 // No display at all: a virtual clock that tests advance, injected input, and every
