@@ -1,0 +1,176 @@
+// The sound player: the exact writes of each cue, and real playback through SDL's disk driver.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <thread>
+
+#include "platform/SdlAudio.h"
+#include "tests/Harness.h"
+
+namespace kh::test {
+namespace {
+
+using W = MciWrite;
+const std::vector<W> kPreparation = {{21, std::string("WaveAudio")}, {22, std::string("Schuss.wbs")}, {23, std::string("Open")}};
+
+std::vector<W> shotCue(const std::string& file) {
+  return {{23, std::string("Close")}, {22, file}, {25, true}, {23, std::string("Open")}, {23, std::string("Play")}, {25, false}};
+}
+const std::vector<W> kRefillCue = {{23, std::string("Close")}, {22, std::string("Leer.wbs")}, {23, std::string("Open")}, {23, std::string("Play")}};
+
+TEST(Cues, PreparationRefillAndShotWriteExactlyTheirSequences) {
+  Harness h;
+  EXPECT_EQ(h.be.recorder.writes, kPreparation) << "prepared at load, nothing played";
+  h.startGame();
+  std::vector<W> want = kPreparation;
+  want.insert(want.end(), kRefillCue.begin(), kRefillCue.end());
+  EXPECT_EQ(h.be.recorder.writes, want) << "the first sound is the refill, on the title screen";
+  h.f1.Timer1.setEnabled(false);
+  h.f1.state().posX = 700;  // out of sight: a sure miss
+  h.clickOnArea(5, 5);
+  h.clickOnArea(5, 5);
+  h.runFor(0);
+  for (int i = 0; i < 2; ++i) {
+    const auto cue = shotCue("Schuss.wbs");
+    want.insert(want.end(), cue.begin(), cue.end());
+  }
+  EXPECT_EQ(h.be.recorder.writes, want) << "each cue closes the last sound first";
+}
+
+TEST(Cues, AHitRaisesTheScoreBeforeItsSoundAndRedrawsAfter) {
+  Harness h;
+  h.startGame();
+  h.f1.Timer1.setEnabled(false);
+  auto& s = h.f1.state();
+  s.posX = 400;
+  s.posY = 60;
+  s.facing = 65;
+  // The middle of the creature's chest is body.
+  const int fallBefore = s.fallStep;
+  std::vector<std::string> seen;
+  h.be.recorder.onWrite = [&](const W& w) {
+    if (w.dispId == 22) seen.push_back(std::to_string(h.f1.punkte) + " " + h.f1.Label1.Caption() + " " + h.f1.Label3.Caption());
+  };
+  h.clickOnArea(float(s.scrollX + s.posX + 30), float(s.posY + 30));
+  h.runFor(0);
+  ASSERT_EQ(h.f1.punkte, 20);
+  EXPECT_EQ(seen, std::vector<std::string>{"20 Punkte: 0 Schuss: 5"}) << "score first, then the cue, then the labels";
+  EXPECT_EQ(h.f1.Label1.Caption(), "Punkte: 20");
+  EXPECT_EQ(s.fallStep, fallBefore) << "only a lantern hit counts falling frames";
+}
+
+// ---- Real playback: SDL's disk driver writes what plays into a file, sample by sample. ----
+
+struct DiskAudio : ::testing::Test {
+  std::filesystem::path dir = scratchDir();
+  std::filesystem::path out = dir / "out.raw";
+
+  void SetUp() override {
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", out.c_str(), 1);
+  }
+  void TearDown() override { setenv("SDL_AUDIODRIVER", "dummy", 1); }
+
+  // A mono 16-bit wave file holding one constant level (it survives resampling unchanged).
+  std::string wave(const std::string& name, int level, double seconds) {
+    const int rate = 22050, n = int(rate * seconds);
+    std::ofstream f(dir / name, std::ios::binary);
+    auto u32 = [&](std::uint32_t v) { f.write(reinterpret_cast<const char*>(&v), 4); };
+    auto u16 = [&](std::uint16_t v) { f.write(reinterpret_cast<const char*>(&v), 2); };
+    f.write("RIFF", 4);
+    u32(36 + std::uint32_t(n) * 2);
+    f.write("WAVEfmt ", 8);
+    u32(16);
+    u16(1);
+    u16(1);
+    u32(rate);
+    u32(rate * 2);
+    u16(2);
+    u16(16);
+    f.write("data", 4);
+    u32(std::uint32_t(n) * 2);
+    for (int i = 0; i < n; ++i) u16(std::uint16_t(std::int16_t(level)));
+    return (dir / name).string();
+  }
+
+  std::vector<std::int16_t> samples() const {
+    std::ifstream in(out, std::ios::binary);
+    std::vector<char> b{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<std::int16_t> s(b.size() / 2);
+    std::memcpy(s.data(), b.data(), s.size() * 2);
+    return s;
+  }
+  std::size_t written() const {
+    std::error_code ec;
+    return std::filesystem::exists(out, ec) ? std::size_t(std::filesystem::file_size(out, ec)) / 2 : 0;
+  }
+  static void cue(SdlAudio& a, const std::string& file) {
+    a.putText(23, "Close");
+    a.putText(22, file);
+    a.putText(23, "Open");
+    a.putText(23, "Play");
+  }
+  static void settle(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+};
+
+TEST_F(DiskAudio, ACueIsHeardAtOnceAndTheNextCutsItOff) {
+  const std::string loud = wave("a.wbs", 8000, 0.8), louder = wave("b.wbs", 20000, 0.3);
+  SdlAudio audio;
+  ASSERT_TRUE(audio.hasDevice());
+  audio.putText(21, "WaveAudio");
+  settle(100);
+  const std::size_t atCue = written();
+  cue(audio, loud);
+  settle(150);
+  const std::size_t atSecond = written();
+  cue(audio, louder);
+  settle(500);
+  const auto s = samples();
+  std::size_t first = atCue;
+  while (first < s.size() && std::abs(s[first]) < 1000) ++first;
+  ASSERT_LT(first, s.size());
+  const double delayMs = double(first - atCue) / 2 / audio.sampleRate() * 1000;
+  RecordProperty("cue_to_sound_ms", std::to_string(delayMs));
+  std::cout << "cue to first audible sample: " << delayMs << " ms\n";
+  EXPECT_LE(delayMs, 30);
+  // After the second cue only the second sound plays: never the first one's level again.
+  std::size_t second = atSecond;
+  while (second < s.size() && std::abs(s[second]) < 15000) ++second;
+  ASSERT_LT(second, s.size());
+  for (std::size_t i = second; i < s.size(); ++i) ASSERT_GT(std::abs(s[i] - 8000), 100) << "sample " << i;
+}
+
+TEST_F(DiskAudio, AMissingOrBrokenFileStaysSilentAndIsReportedOnce) {
+  { std::ofstream((dir / "empty.wbs").string()); }
+  { std::ofstream((dir / "junk.wbs").string()) << "this is not wave audio at all, just text"; }
+  wave("cut.wbs", 8000, 0.5);
+  std::filesystem::resize_file(dir / "cut.wbs", 30);
+  SdlAudio audio;
+  ASSERT_TRUE(audio.hasDevice());
+  audio.putText(21, "WaveAudio");
+  testing::internal::CaptureStderr();
+  for (int i = 0; i < 3; ++i)
+    for (const char* f : {"missing.wbs", "empty.wbs", "junk.wbs", "cut.wbs"}) cue(audio, (dir / f).string());
+  settle(150);
+  const std::string err = testing::internal::GetCapturedStderr();
+  for (const char* f : {"missing.wbs", "empty.wbs", "junk.wbs", "cut.wbs"}) {
+    std::size_t count = 0;
+    for (std::size_t at = err.find(f); at != std::string::npos; at = err.find(f, at + 1)) ++count;
+    EXPECT_EQ(count, 1u) << f;
+  }
+  for (std::int16_t v : samples()) ASSERT_EQ(v, 0);
+  // Still works afterwards.
+  cue(audio, wave("ok.wbs", 8000, 0.2));
+  settle(150);
+  const auto s = samples();
+  EXPECT_TRUE(std::any_of(s.begin(), s.end(), [](std::int16_t v) { return std::abs(v) > 1000; }));
+}
+
+}  // namespace
+}  // namespace kh::test
