@@ -27,7 +27,7 @@ run: deps
 	cd play && ../build/release/knuffelhatz
 
 test: deps
-	cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug -DKH_SANITIZE=ON
+	cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKH_SANITIZE=ON
 	cmake --build build/test -j $(JOBS)
 	cd build/test && ctest --output-on-failure -j $(JOBS)
 

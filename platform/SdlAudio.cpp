@@ -36,6 +36,7 @@ SdlAudio::SdlAudio() {
   }
   rate_ = have.freq;
   channels_ = have.channels;
+  bufferFrames_ = have.samples;
   silence_ = have.silence;
   SDL_PauseAudioDevice(device_, 0);
 }
@@ -57,6 +58,15 @@ void SdlAudio::callback(void* userdata, std::uint8_t* out, int len) {
     if (self->pos_ >= self->sound_.size()) self->playing_ = false;  // stays open, silent
   }
   std::memset(out + n, self->silence_, std::size_t(len) - n);
+  self->framesOut_ += std::uint64_t(len) / std::uint64_t(2 * self->channels_);
+}
+
+std::uint64_t SdlAudio::lastPlayFrame() const {
+  if (!device_) return 0;
+  SDL_LockAudioDevice(device_);
+  const std::uint64_t f = playFrame_;
+  SDL_UnlockAudioDevice(device_);
+  return f;
 }
 
 void SdlAudio::putText(int dispId, std::string_view value) {
@@ -137,6 +147,7 @@ void SdlAudio::play() {
   SDL_LockAudioDevice(device_);
   pos_ = 0;
   playing_ = !sound_.empty();
+  playFrame_ = framesOut_;
   SDL_UnlockAudioDevice(device_);
 }
 

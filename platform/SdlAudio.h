@@ -22,6 +22,10 @@ class SdlAudio : public MciDevice {
 
   bool hasDevice() const { return device_ != 0; }
   int sampleRate() const { return rate_; }
+  int channels() const { return channels_; }
+  int bufferFrames() const { return bufferFrames_; }
+  // Frames handed to the device before the last "Play" took effect: where that sound starts.
+  std::uint64_t lastPlayFrame() const;
 
  private:
   void command(std::string_view cmd);
@@ -41,6 +45,9 @@ class SdlAudio : public MciDevice {
   std::vector<std::uint8_t> sound_;
   std::size_t pos_ = 0;
   bool playing_ = false;
+  std::uint64_t framesOut_ = 0;
+  std::uint64_t playFrame_ = 0;
+  int bufferFrames_ = 0;
   std::set<std::string> reported_;
 };
 
