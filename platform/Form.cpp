@@ -41,8 +41,17 @@ PictureBox::PictureBox(Form& owner, Rect outer, bool crossCursor)
 }
 
 void PictureBox::setPicture(const Surface& pic) {
-  image_.fill(kWindowBackground);
-  image_.paint(pic, 0, 0, std::nullopt, Rop::SrcCopy);
+  // One copy; only what the picture leaves uncovered turns white.
+  const int w = std::min(pic.width(), image_.width());
+  for (int y = 0; y < image_.height(); ++y) {
+    Pixel* d = image_.row(y);
+    if (y < pic.height()) {
+      std::copy_n(pic.row(y), w, d);
+      std::fill(d + w, d + image_.width(), kWindowBackground);
+    } else {
+      std::fill(d, d + image_.width(), kWindowBackground);
+    }
+  }
   if (visible_) owner_.pictureChanged(*this);
 }
 

@@ -68,6 +68,13 @@ class PictureBox {
   void PaintPicture(const Surface& pic, float x1, float y1, float width1, Rop rop) {
     image_.paint(pic, x1, y1, width1, rop);
   }
+  // A masked sprite, mask and image drawn at one place in one pass.
+  void PaintMasked(const Surface& mask, const Surface& pic, float x1, float y1) {
+    image_.paintMasked(mask, pic, x1, y1, std::nullopt);
+  }
+  void PaintMasked(const Surface& mask, const Surface& pic, float x1, float y1, float width1) {
+    image_.paintMasked(mask, pic, x1, y1, width1);
+  }
   std::int32_t Point(float x, float y) const { return image_.point(x, y); }
   // The persistent image.
   const Surface& Image() const { return image_; }

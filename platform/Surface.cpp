@@ -1,6 +1,7 @@
 #include "platform/Surface.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -23,68 +24,112 @@ void Surface::resize(int width, int height, Pixel fill) {
 
 namespace {
 
-template <class Op>
-void blendRow(Pixel* d, const Pixel* s, int n, Op op) {
-  for (int i = 0; i < n; ++i) d[i] = op(s[i], d[i]);
+// Where a draw lands: its clipped destination box and, for a stretched or mirrored draw,
+// which source column each destination column takes.
+struct Placement {
+  int left = 0, top = 0, dw = 0;
+  bool mirrored = false;
+  int x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+  bool direct = false;          // same width, not mirrored: columns map one to one
+  std::array<int, 1024> small{};  // the column map, on the stack for any usual draw
+  std::vector<int> large;
+
+  const int* map() const { return large.empty() ? small.data() : large.data(); }
+
+  bool empty() const { return x0 >= x1 || y0 >= y1; }
+};
+
+Placement place(const Surface& dst, const Surface& src, float x1, float y1, std::optional<float> width1) {
+  Placement p;
+  const float w = width1 ? *width1 : float(src.width());
+  p.mirrored = w < 0;
+  const int a = toPixel(x1);
+  const int b = toPixel(x1 + w);
+  p.left = std::min(a, b);
+  p.dw = std::abs(b - a);
+  p.top = toPixel(y1);
+  p.x0 = std::max(p.left, 0);
+  p.x1 = std::min(p.left + p.dw, dst.width());
+  p.y0 = std::max(p.top, 0);
+  p.y1 = std::min(p.top + src.height(), dst.height());
+  if (p.dw == 0 || p.empty()) {
+    p.x1 = p.x0;
+    return p;
+  }
+  p.direct = p.dw == src.width() && !p.mirrored;
+  if (!p.direct) {
+    // Each destination column samples the source column under its centre; a mirrored draw
+    // is exactly the plain one turned round.
+    const int n = p.x1 - p.x0;
+    if (n > int(p.small.size())) p.large.resize(std::size_t(n));
+    int* map = p.large.empty() ? p.small.data() : p.large.data();
+    const int sw = src.width();
+    for (int i = 0; i < n; ++i) {
+      const long t = long(p.x0 + i - p.left);
+      const long u = p.mirrored ? long(p.dw) - 1 - t : t;
+      map[i] = int(((2 * u + 1) * sw) / (2L * p.dw));
+    }
+  }
+  return p;
 }
 
+// One pass over the destination; `op` gets the source pixels and the destination pixel.
 template <class Op>
-void blendRowMapped(Pixel* d, const Pixel* srcRow, const int* map, int n, Op op) {
-  for (int i = 0; i < n; ++i) d[i] = op(srcRow[map[i]], d[i]);
-}
-
-template <class Op>
-void paintWith(Surface& dst, const Surface& src, int left, int top, int dw, bool mirrored, Op op) {
-  const int sw = src.width();
-  const int x0 = std::max(left, 0);
-  const int x1 = std::min(left + dw, dst.width());
-  const int y0 = std::max(top, 0);
-  const int y1 = std::min(top + src.height(), dst.height());
-  if (x0 >= x1 || y0 >= y1) return;
-  const int n = x1 - x0;
-  if (dw == sw && !mirrored) {
-    for (int y = y0; y < y1; ++y) blendRow(dst.row(y) + x0, src.row(y - top) + (x0 - left), n, op);
-    return;
+void blend(Surface& dst, const Surface& a, const Surface* b, const Placement& p, Op op) {
+  const int n = p.x1 - p.x0;
+  const int* map = p.map();
+  for (int y = p.y0; y < p.y1; ++y) {
+    Pixel* d = dst.row(y) + p.x0;
+    const Pixel* ra = a.row(y - p.top);
+    const Pixel* rb = b ? b->row(y - p.top) : ra;
+    if (p.direct) {
+      ra += p.x0 - p.left;
+      rb += p.x0 - p.left;
+      for (int i = 0; i < n; ++i) d[i] = op(ra[i], rb[i], d[i]);
+    } else {
+      for (int i = 0; i < n; ++i) {
+        const int sx = map[i];
+        d[i] = op(ra[sx], rb[sx], d[i]);
+      }
+    }
   }
-  // Each destination column samples the source column under its centre.
-  std::vector<int> map(static_cast<std::size_t>(n));
-  for (int i = 0; i < n; ++i) {
-    const long t = long(x0 + i - left);
-    int sx = int(((2 * t + 1) * sw) / (2L * dw));
-    map[std::size_t(i)] = mirrored ? sw - 1 - sx : sx;
-  }
-  for (int y = y0; y < y1; ++y) blendRowMapped(dst.row(y) + x0, src.row(y - top), map.data(), n, op);
 }
 
 }  // namespace
 
 void Surface::paint(const Surface& src, float x1, float y1, std::optional<float> width1, Rop rop) {
   if (src.empty() || empty()) return;
-  const float w = width1 ? *width1 : float(src.width());
-  const bool mirrored = w < 0;
-  const int a = toPixel(x1);
-  const int b = toPixel(x1 + w);
-  const int left = std::min(a, b);
-  const int dw = std::abs(b - a);
-  if (dw == 0) return;
-  const int top = toPixel(y1);
+  const Placement p = place(*this, src, x1, y1, width1);
+  if (p.empty()) return;
   switch (rop) {
     case Rop::SrcCopy:
-      if (dw == src.width() && !mirrored) {
-        const int x0 = std::max(left, 0), xe = std::min(left + dw, w_);
-        for (int y = std::max(top, 0); y < std::min(top + src.height(), h_) && x0 < xe; ++y)
-          std::memcpy(row(y) + x0, src.row(y - top) + (x0 - left), std::size_t(xe - x0) * sizeof(Pixel));
+      if (p.direct) {
+        for (int y = p.y0; y < p.y1; ++y)
+          std::memcpy(row(y) + p.x0, src.row(y - p.top) + (p.x0 - p.left), std::size_t(p.x1 - p.x0) * sizeof(Pixel));
         return;
       }
-      paintWith(*this, src, left, top, dw, mirrored, [](Pixel s, Pixel) { return s; });
+      blend(*this, src, nullptr, p, [](Pixel s, Pixel, Pixel) { return s; });
       return;
     case Rop::MergePaint:
-      paintWith(*this, src, left, top, dw, mirrored, [](Pixel s, Pixel d) { return (~s | d) & 0xffffffu; });
+      blend(*this, src, nullptr, p, [](Pixel s, Pixel, Pixel d) { return (~s | d) & 0xffffffu; });
       return;
     case Rop::SrcAnd:
-      paintWith(*this, src, left, top, dw, mirrored, [](Pixel s, Pixel d) { return s & d; });
+      blend(*this, src, nullptr, p, [](Pixel s, Pixel, Pixel d) { return s & d; });
       return;
   }
+}
+
+void Surface::paintMasked(const Surface& mask, const Surface& image, float x1, float y1, std::optional<float> width1) {
+  if (mask.width() != image.width() || mask.height() != image.height()) {
+    paint(mask, x1, y1, width1, Rop::MergePaint);
+    paint(image, x1, y1, width1, Rop::SrcAnd);
+    return;
+  }
+  if (image.empty() || empty()) return;
+  const Placement p = place(*this, image, x1, y1, width1);
+  if (p.empty()) return;
+  // MERGEPAINT with the mask, then SRCAND with the image, in one pass: the same pixels.
+  blend(*this, mask, &image, p, [](Pixel m, Pixel s, Pixel d) { return (~m | d) & s & 0xffffffu; });
 }
 
 std::int32_t Surface::point(float x, float y) const {

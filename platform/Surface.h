@@ -54,6 +54,10 @@ class Surface {
   // Whatever falls outside this surface is clipped.
   void paint(const Surface& src, float x1, float y1, std::optional<float> width1, Rop rop);
 
+  // A masked sprite: the mask with MERGEPAINT, then the image with SRCAND, at one place and
+  // width, in a single pass.
+  void paintMasked(const Surface& mask, const Surface& image, float x1, float y1, std::optional<float> width1);
+
   // Colour value (0x00BBGGRR) at a point, or -1 outside the surface.
   std::int32_t point(float x, float y) const;
 

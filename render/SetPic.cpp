@@ -1,4 +1,5 @@
 // Composing one frame: every layer into the hidden buffer, then the whole frame at once.
+// Each masked sprite is its mask (MERGEPAINT) and its image (SRCAND) drawn in one pass.
 #include <cmath>
 
 #include "game/Form1.h"
@@ -13,34 +14,26 @@ void Form1::SetPic() {
   if (s.scrollX > -155) {
     const auto n = std::size_t(std::floor(s.wingPhase));
     const float x = float(s.scrollX + 9);
-    Picture3.PaintPicture(Flügel[n + 6].Picture(), x, -27, Rop::MergePaint);
-    Picture3.PaintPicture(Flügel[n].Picture(), x, -27, Rop::SrcAnd);
+    Picture3.PaintMasked(Flügel[n + 6].Picture(), Flügel[n].Picture(), x, -27);
   }
 
   const float cx = float(s.scrollX + s.posX), cy = float(s.posY);
   if (s.hitState == 0) {
-    Picture3.PaintPicture(WibbelMsk.Picture(), cx, cy, s.facing, Rop::MergePaint);
-    Picture3.PaintPicture(Wibbel.Picture(), cx, cy, s.facing, Rop::SrcAnd);
+    Picture3.PaintMasked(WibbelMsk.Picture(), Wibbel.Picture(), cx, cy, s.facing);
   } else if (s.hitState == 1) {
-    Picture3.PaintPicture(WibbelMsk.Picture(), cx, cy, s.facing, Rop::MergePaint);
-    Picture3.PaintPicture(Wibbel3.Picture(), cx, cy, s.facing, Rop::SrcAnd);
+    Picture3.PaintMasked(WibbelMsk.Picture(), Wibbel3.Picture(), cx, cy, s.facing);
   } else if (s.hitState == 2) {
     std::size_t k = std::size_t(std::floor(s.fallStep / 3.0));
     if (k > 2) k = 2;
     // The lantern drops from where it was held and is never mirrored.
     const float lx = float(s.scrollX + s.posX + double(s.facing)), ly = float(200 - 140 * s.arcSine);
-    Picture3.PaintPicture(Laterne[k + 3].Picture(), lx, ly, Rop::MergePaint);
-    Picture3.PaintPicture(Laterne[k].Picture(), lx, ly, Rop::SrcAnd);
-    Picture3.PaintPicture(Wibbel2Msk.Picture(), cx, cy, s.facing, Rop::MergePaint);
-    Picture3.PaintPicture(Wibbel4.Picture(), cx, cy, s.facing, Rop::SrcAnd);
+    Picture3.PaintMasked(Laterne[k + 3].Picture(), Laterne[k].Picture(), lx, ly);
+    Picture3.PaintMasked(Wibbel2Msk.Picture(), Wibbel4.Picture(), cx, cy, s.facing);
     s_.fallStep = s_.fallStep + 1;
   }
 
-  Picture3.PaintPicture(LandMsk.Picture(), float(s.scrollX), 44, Rop::MergePaint);
-  Picture3.PaintPicture(Land.Picture(), float(s.scrollX), 44, Rop::SrcAnd);
-
-  Picture3.PaintPicture(GunMsk.Picture(), s.aimX - 32, s.aimY - 32, Rop::MergePaint);
-  Picture3.PaintPicture(Gun.Picture(), s.aimX - 32, s.aimY - 32, Rop::SrcAnd);
+  Picture3.PaintMasked(LandMsk.Picture(), Land.Picture(), float(s.scrollX), 44);
+  Picture3.PaintMasked(GunMsk.Picture(), Gun.Picture(), s.aimX - 32, s.aimY - 32);
 
   Picture1.setPicture(Picture3.Image());
   Timer2.setEnabled(true);
