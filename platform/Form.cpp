@@ -165,20 +165,8 @@ void Form::keyChar(int key) {
 }
 
 void Form::pictureChanged(const PictureBox& box) {
-  if (chromeDirty_) return;  // the whole window is redrawn anyway
-  if (!visible_) {
-    chromeDirty_ = true;  // drawn when it is shown again
-    return;
-  }
-  drawBox(box);
-  const Rect c = box.client();
-  if (!dirty_) {
-    dirty_ = c;
-  } else {
-    const int x0 = std::min(dirty_->x, c.x), y0 = std::min(dirty_->y, c.y);
-    const int x1 = std::max(dirty_->x + dirty_->w, c.x + c.w), y1 = std::max(dirty_->y + dirty_->h, c.y + c.h);
-    dirty_ = Rect{x0, y0, x1 - x0, y1 - y0};
-  }
+  // Copied into the window when it is next presented: a hidden window never pays for it.
+  if (std::find(changed_.begin(), changed_.end(), &box) == changed_.end()) changed_.push_back(&box);
 }
 
 void Form::drawBox(const PictureBox& box) {
@@ -243,8 +231,21 @@ void Form::present() {
   if (chromeDirty_) {
     drawChrome();
     chromeDirty_ = false;
+    changed_.clear();
     dirty_ = Rect{0, 0, client_.width(), client_.height()};
   }
+  for (const PictureBox* box : changed_) {
+    drawBox(*box);
+    const Rect c = box->client();
+    if (!dirty_) {
+      dirty_ = c;
+    } else {
+      const int x0 = std::min(dirty_->x, c.x), y0 = std::min(dirty_->y, c.y);
+      const int x1 = std::max(dirty_->x + dirty_->w, c.x + c.w), y1 = std::max(dirty_->y + dirty_->h, c.y + c.h);
+      dirty_ = Rect{x0, y0, x1 - x0, y1 - y0};
+    }
+  }
+  changed_.clear();
   if (!dirty_) return;
   app_.backend().present(*window_, client_, *dirty_);
   dirty_.reset();

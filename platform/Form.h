@@ -175,6 +175,7 @@ class Form {
   Surface client_;
   bool chromeDirty_ = true;
   std::optional<Rect> dirty_;
+  std::vector<const PictureBox*> changed_;
   // Where the window sits while hidden or before it was first shown.
   std::optional<std::pair<int, int>> pendingPos_;
 };
