@@ -79,6 +79,19 @@ class Form1 : public Form {
 
  private:
   // The three ways the game uses the sound player.
+  // What one frame is drawn from.
+  struct FrameInputs {
+    double scrollX, wingPhase;
+    int hitState;
+    double posX, posY;
+    float facing;
+    double arcSine;
+    int fallStep;
+    float aimX, aimY;
+  };
+  void compose(const FrameInputs& in);
+  void aboutToShow() override;
+
   void prepareSound();
   void shotCue(std::string_view file);
   void refillCue();
@@ -87,6 +100,7 @@ class Form1 : public Form {
   frmSplash& splash_;
   State s_;
   Random rnd_;
+  std::optional<FrameInputs> pendingFrame_;  // composed while the window was hidden, not yet drawn
 };
 
 std::string joinNumber(std::string_view prefix, long long n);

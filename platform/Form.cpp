@@ -98,6 +98,7 @@ void Form::Unload() {
 void Form::Show() {
   Load();
   if (!window_ || visible_) return;
+  aboutToShow();
   visible_ = true;
   chromeDirty_ = true;
   present();

@@ -159,6 +159,8 @@ class Form {
   virtual void Form_KeyPress(int& keyAscii) { (void)keyAscii; }
   virtual void Form_MouseMove(int button, int shift, float x, float y) { (void)button, (void)shift, (void)x, (void)y; }
   virtual void resetDesign() {}
+  // Last chance to bring the controls up to date before a hidden window appears.
+  virtual void aboutToShow() {}
 
  private:
   void drawChrome();

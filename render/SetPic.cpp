@@ -8,7 +8,25 @@ namespace kh {
 
 void Form1::SetPic() {
   Timer2.setEnabled(false);
-  const State& s = s_;
+  const FrameInputs in{s_.scrollX, s_.wingPhase, s_.hitState, s_.posX, s_.posY, s_.facing,
+                       s_.arcSine, s_.fallStep, s_.aimX, s_.aimY};
+  if (s_.hitState == 2) s_.fallStep = s_.fallStep + 1;
+  if (Visible()) {
+    compose(in);
+  } else {
+    // Nobody can see this frame: draw it only if the window is shown before the next one.
+    pendingFrame_ = in;
+  }
+  Timer2.setEnabled(true);
+}
+
+void Form1::aboutToShow() {
+  if (!pendingFrame_) return;
+  compose(*pendingFrame_);
+  pendingFrame_.reset();
+}
+
+void Form1::compose(const FrameInputs& s) {
   Picture3.PaintPicture(Back.Picture(), float(s.scrollX * 0.95 - 10), 0, Rop::SrcCopy);
 
   if (s.scrollX > -155) {
@@ -29,14 +47,12 @@ void Form1::SetPic() {
     const float lx = float(s.scrollX + s.posX + double(s.facing)), ly = float(200 - 140 * s.arcSine);
     Picture3.PaintMasked(Laterne[k + 3].Picture(), Laterne[k].Picture(), lx, ly);
     Picture3.PaintMasked(Wibbel2Msk.Picture(), Wibbel4.Picture(), cx, cy, s.facing);
-    s_.fallStep = s_.fallStep + 1;
   }
 
   Picture3.PaintMasked(LandMsk.Picture(), Land.Picture(), float(s.scrollX), 44);
   Picture3.PaintMasked(GunMsk.Picture(), Gun.Picture(), s.aimX - 32, s.aimY - 32);
 
   Picture1.setPicture(Picture3.Image());
-  Timer2.setEnabled(true);
 }
 
 }  // namespace kh
