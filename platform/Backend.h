@@ -12,7 +12,7 @@ namespace kh {
 using WindowId = int;
 using Micros = std::int64_t;
 
-struct WindowSpec {
+struct WindowOptions {
   int clientWidth = 0;
   int clientHeight = 0;
   std::string caption;
@@ -68,7 +68,7 @@ class Backend {
  public:
   virtual ~Backend() = default;
 
-  virtual WindowId createWindow(const WindowSpec& spec) = 0;
+  virtual WindowId createWindow(const WindowOptions& opts) = 0;
   virtual void destroyWindow(WindowId id) = 0;
   virtual void showWindow(WindowId id, bool shown) = 0;
   // Outer frame position and size (decorations included) in screen pixels.

@@ -4,13 +4,13 @@
 
 namespace kh {
 
-WindowId HeadlessBackend::createWindow(const WindowSpec& spec) {
+WindowId HeadlessBackend::createWindow(const WindowOptions& opts) {
   const WindowId id = next_++;
   Window w;
-  w.spec = spec;
-  w.pixels = Surface(spec.clientWidth, spec.clientHeight, kBlack);
+  w.opts = opts;
+  w.pixels = Surface(opts.clientWidth, opts.clientHeight, kBlack);
   windows_[id] = std::move(w);
-  if (spec.centred) {
+  if (opts.centred) {
     const Rect f = windowFrame(id);
     moveWindowFrame(id, (screenW - f.w) / 2, (screenH - f.h) / 2);
   }
@@ -25,8 +25,8 @@ void HeadlessBackend::showWindow(WindowId id, bool shown) {
 
 Rect HeadlessBackend::windowFrame(WindowId id) {
   const Window& w = windows_.at(id);
-  const int b = w.spec.titleBar ? kBorder : 0, c = w.spec.titleBar ? kCaption : 0;
-  return {w.left, w.top, w.spec.clientWidth + 2 * b, w.spec.clientHeight + 2 * b + c};
+  const int b = w.opts.titleBar ? kBorder : 0, c = w.opts.titleBar ? kCaption : 0;
+  return {w.left, w.top, w.opts.clientWidth + 2 * b, w.opts.clientHeight + 2 * b + c};
 }
 
 void HeadlessBackend::moveWindowFrame(WindowId id, int left, int top) {

@@ -36,7 +36,7 @@ class RecordingMci : public MciDevice {
 class HeadlessBackend : public Backend {
  public:
   struct Window {
-    WindowSpec spec;
+    WindowOptions opts;
     bool shown = false;
     int left = 0, top = 0;
     Surface pixels;
@@ -46,7 +46,7 @@ class HeadlessBackend : public Backend {
   static constexpr int kBorder = 3;    // frame thickness of a window with a title bar
   static constexpr int kCaption = 23;  // caption height
 
-  WindowId createWindow(const WindowSpec& spec) override;
+  WindowId createWindow(const WindowOptions& opts) override;
   void destroyWindow(WindowId id) override;
   void showWindow(WindowId id, bool shown) override;
   Rect windowFrame(WindowId id) override;

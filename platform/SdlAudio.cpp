@@ -102,17 +102,17 @@ void SdlAudio::open() {
     reportOnce(fileName_, "the file is empty");
     return;
   }
-  SDL_AudioSpec spec{};
+  SDL_AudioSpec wav{};
   Uint8* buf = nullptr;
   Uint32 len = 0;
-  if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), int(bytes.size())), 1, &spec, &buf, &len)) {
+  if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), int(bytes.size())), 1, &wav, &buf, &len)) {
     reportOnce(fileName_, std::string("not playable wave audio: ") + SDL_GetError());
     return;
   }
-  const std::unique_ptr<Uint8, decltype(&SDL_FreeWAV)> wav(buf, &SDL_FreeWAV);
+  const std::unique_ptr<Uint8, decltype(&SDL_FreeWAV)> samples(buf, &SDL_FreeWAV);
   // Converted once, to what the device was opened with.
   SDL_AudioCVT cvt;
-  if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, Uint8(channels_), rate_) < 0) {
+  if (SDL_BuildAudioCVT(&cvt, wav.format, wav.channels, wav.freq, AUDIO_S16SYS, Uint8(channels_), rate_) < 0) {
     reportOnce(fileName_, std::string("cannot convert it: ") + SDL_GetError());
     return;
   }

@@ -124,24 +124,24 @@ SdlBackend::~SdlBackend() {
   SDL_Quit();
 }
 
-WindowId SdlBackend::createWindow(const WindowSpec& spec) {
+WindowId SdlBackend::createWindow(const WindowOptions& opts) {
   Uint32 flags = SDL_WINDOW_HIDDEN;
-  if (!spec.titleBar) flags |= SDL_WINDOW_BORDERLESS;
-  if (spec.skipTaskbar) flags |= SDL_WINDOW_SKIP_TASKBAR;
+  if (!opts.titleBar) flags |= SDL_WINDOW_BORDERLESS;
+  if (opts.skipTaskbar) flags |= SDL_WINDOW_SKIP_TASKBAR;
   SdlWindow w;
-  const int pos = spec.centred ? SDL_WINDOWPOS_CENTERED : SDL_WINDOWPOS_UNDEFINED;
-  w.window.reset(SDL_CreateWindow(spec.caption.c_str(), pos, pos, spec.clientWidth, spec.clientHeight, flags));
+  const int pos = opts.centred ? SDL_WINDOWPOS_CENTERED : SDL_WINDOWPOS_UNDEFINED;
+  w.window.reset(SDL_CreateWindow(opts.caption.c_str(), pos, pos, opts.clientWidth, opts.clientHeight, flags));
   if (!w.window) throw std::runtime_error(std::string("cannot create a window: ") + SDL_GetError());
   w.renderer.reset(SDL_CreateRenderer(w.window.get(), -1, SDL_RENDERER_SOFTWARE));
   if (!w.renderer) throw std::runtime_error(std::string("cannot draw into a window: ") + SDL_GetError());
   w.texture.reset(SDL_CreateTexture(w.renderer.get(), SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
-                                    spec.clientWidth, spec.clientHeight));
+                                    opts.clientWidth, opts.clientHeight));
   if (!w.texture) throw std::runtime_error(std::string("cannot draw into a window: ") + SDL_GetError());
-  if (spec.icon && !spec.icon->empty()) {
-    const Surface& ic = *spec.icon;
+  if (opts.icon && !opts.icon->empty()) {
+    const Surface& ic = *opts.icon;
     std::vector<Uint32> argb(ic.pixels().size());
     for (std::size_t i = 0; i < argb.size(); ++i)
-      argb[i] = ic.pixels()[i] == spec.iconTransparent ? 0u : (0xff000000u | ic.pixels()[i]);
+      argb[i] = ic.pixels()[i] == opts.iconTransparent ? 0u : (0xff000000u | ic.pixels()[i]);
     SurfacePtr s(SDL_CreateRGBSurfaceWithFormatFrom(argb.data(), ic.width(), ic.height(), 32, ic.width() * 4,
                                                     SDL_PIXELFORMAT_ARGB8888));
     if (s) SDL_SetWindowIcon(w.window.get(), s.get());

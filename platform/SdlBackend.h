@@ -16,7 +16,7 @@ class SdlBackend : public Backend {
   SdlBackend(const SdlBackend&) = delete;
   SdlBackend& operator=(const SdlBackend&) = delete;
 
-  WindowId createWindow(const WindowSpec& spec) override;
+  WindowId createWindow(const WindowOptions& opts) override;
   void destroyWindow(WindowId id) override;
   void showWindow(WindowId id, bool shown) override;
   Rect windowFrame(WindowId id) override;

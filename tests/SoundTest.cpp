@@ -1,7 +1,6 @@
 // The sound player: the exact writes of each cue, and real playback through SDL's disk driver.
 #include <gtest/gtest.h>
 
-#include <SDL.h>
 
 #include <chrono>
 #include <cmath>
