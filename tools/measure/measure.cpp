@@ -52,11 +52,12 @@ int main() {
     ticks.push_back(backend.now());
     motion();
   };
-  kh::Micros gameStart = 0, gameEnd = 0;
+  kh::Micros gameStart = 0;
+  std::vector<kh::Micros> clockTicks;
   auto clock = game.form1.Timer3.onTick;
   game.form1.Timer3.onTick = [&] {
+    clockTicks.push_back(backend.now());
     clock();
-    if (game.form1.tme == 0) gameEnd = backend.now();
   };
   game.form1.GoIt = true;
   game.form1.tme = 90;
@@ -76,7 +77,7 @@ int main() {
   std::printf("motion timer over 10 s: %zu ticks, median %.2f ms, p99 %.2f ms, max %.2f ms\n", iv.size(),
               iv[iv.size() / 2], iv[iv.size() * 99 / 100], iv.back());
   std::printf("CPU share: title waiting %.2f%%, during a game %.2f%% of one core\n", waitShare * 100, playShare * 100);
-  if (gameEnd) std::printf("90 clock ticks: %.3f s (the clock's phase makes the first tick come 0..1 s after start)\n",
-                           double(gameEnd - gameStart) / 1e6);
+  if (clockTicks.size() > 91)
+    std::printf("90 clock ticks: %.3f s\n", double(clockTicks[clockTicks.size() - 1] - clockTicks[clockTicks.size() - 91]) / 1e6);
   return 0;
 }
