@@ -193,7 +193,8 @@ void SdlBackend::present(WindowId id, const Surface& client, const Rect& dirty) 
   SdlWindow& w = impl_->at(id);
   const SDL_Rect r{dirty.x, dirty.y, dirty.w, dirty.h};
   SDL_UpdateTexture(w.texture.get(), &r, client.row(dirty.y) + dirty.x, client.width() * int(sizeof(Pixel)));
-  SDL_RenderCopy(w.renderer.get(), w.texture.get(), nullptr, nullptr);
+  // The software renderer draws into the window's own frame buffer, which keeps the rest.
+  SDL_RenderCopy(w.renderer.get(), w.texture.get(), &r, &r);
   SDL_RenderPresent(w.renderer.get());
 }
 
@@ -305,10 +306,10 @@ bool SdlBackend::Impl::translate(const SDL_Event& e, InputEvent& ev) {
 }
 
 bool SdlBackend::waitEvent(InputEvent& ev, Micros deadline) {
+  // SDL_WaitEventTimeout looks at the queue itself first: one trip to the X server per wake-up.
   for (;;) {
-    if (pollEvent(ev)) return true;
     const Micros left = deadline - now();
-    if (left <= 0) return false;
+    if (left <= 0) return pollEvent(ev);
     const Micros ms = (left + 999) / 1000;
     SDL_Event e;
     if (SDL_WaitEventTimeout(&e, int(std::min<Micros>(ms, INT_MAX))) == 0) {

@@ -231,3 +231,29 @@ TEST(HighScoreFileFailures, TheGameGoesOnAndKeepsTheScoreInMemory) {
 
 }  // namespace
 }  // namespace kh::test
+
+namespace kh::test {
+namespace {
+
+TEST(Closing, TheTitleWindowEndsTheProgram) {
+  Harness h;
+  h.runUntilMs(1500);
+  h.be.close(h.titleWindow());
+  h.runFor(10000);
+  EXPECT_FALSE(h.app.running());
+  EXPECT_FALSE(h.f1.Loaded()) << "the hidden play window does not linger";
+  EXPECT_LT(h.nowMs(), 2000);
+}
+
+TEST(Closing, ThePlayWindowDuringAGameEndsTheProgram) {
+  Harness h;
+  h.startGame();
+  h.runFor(5000);
+  h.be.close(h.playWindow());
+  h.runFor(10000);
+  EXPECT_FALSE(h.app.running());
+  EXPECT_LT(h.nowMs(), 8000);
+}
+
+}  // namespace
+}  // namespace kh::test
