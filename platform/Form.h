@@ -151,9 +151,6 @@ class Form {
   void addPictureBox(PictureBox* p) { boxes_.push_back(p); }
   void addTimer(Timer* t) { timers_.push_back(t); }
 
-  // The client area as last composed (tests read pixels from it).
-  const Surface& clientImage() const { return client_; }
-
  protected:
   virtual void Form_Load() {}
   virtual void Form_KeyPress(int& keyAscii) { (void)keyAscii; }
