@@ -15,11 +15,8 @@ fi
 BIN=$(realpath "${1:?path to the knuffelhatz binary}")
 ROOT=$(realpath "${2:?path to the repository}")
 . "$ROOT/tools/player/xsession.sh"
-[ -x "$BIN" ] || kh_fail "no program at $BIN"
 
-WORK=$(mktemp -d /tmp/kh-flow.XXXXXX)
-kh_note "working folder $WORK"
-kh_start "$BIN" "$WORK"
+kh_begin flow
 
 TITLE=$(kh_wait_for kh_title_window 30) || { kh_alive; kh_fail "no title window within 30 s"; }
 T0=$(kh_now)

@@ -15,13 +15,10 @@ fi
 BIN=$(realpath "${1:?path to the knuffelhatz binary}")
 ROOT=$(realpath "${2:?path to the repository}")
 . "$ROOT/tools/player/xsession.sh"
-[ -x "$BIN" ] || kh_fail "no program at $BIN"
 PLAYER=${KH_PLAYER:-$(dirname "$BIN")/tools/player/khplayer}
 [ -x "$PLAYER" ] || kh_fail "no player program at $PLAYER (build the khplayer target, or set KH_PLAYER)"
 
-WORK=$(mktemp -d /tmp/kh-player.XXXXXX)
-kh_note "working folder $WORK"
-kh_start "$BIN" "$WORK"
+kh_begin player
 
 TITLE=$(kh_wait_for kh_title_window 30) || { kh_alive; kh_fail "no title window within 30 s"; }
 T0=$(kh_now)

@@ -11,11 +11,8 @@ fi
 BIN=$(realpath "${1:?path to the knuffelhatz binary}")
 ROOT=$(realpath "${2:?path to the repository}")
 . "$ROOT/tools/player/xsession.sh"
-[ -x "$BIN" ] || kh_fail "no program at $BIN"
 
-WORK=$(mktemp -d /tmp/kh-title.XXXXXX)
-kh_note "working folder $WORK"
-kh_start "$BIN" "$WORK"
+kh_begin title
 
 TITLE=$(kh_wait_for kh_title_window 30) || { kh_alive; kh_fail "no 338x179 title window within 30 s"; }
 kh_alive

@@ -34,6 +34,14 @@ kh_prepare_desktop() {
 }
 
 # kh_start BINARY FOLDER: starts the game in FOLDER, sets KH_PID and KH_LOG.
+# kh_begin NAME: the game ($BIN) started in a fresh, empty working folder $WORK.
+kh_begin() {
+  [ -x "$BIN" ] || kh_fail "no program at $BIN"
+  WORK=$(mktemp -d "/tmp/kh-$1.XXXXXX")
+  kh_note "working folder $WORK"
+  kh_start "$BIN" "$WORK"
+}
+
 kh_start() {
   local bin=$1 dir=$2
   [ -n "${KH_KEEPER:-}" ] || kh_prepare_desktop
