@@ -9,12 +9,8 @@
 # The player program is looked for beside the game (build/.../tools/player/khplayer) or
 # given as KH_PLAYER.
 set -u
-if [ -z "${KH_IN_XVFB:-}" ]; then
-  exec env KH_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
-fi
-BIN=$(realpath "${1:?path to the knuffelhatz binary}")
-ROOT=$(realpath "${2:?path to the repository}")
-. "$ROOT/tools/player/xsession.sh"
+. "$(realpath "${2:?path to the repository}")/tools/player/xsession.sh"
+kh_enter "$0" "$@"
 PLAYER=${KH_PLAYER:-$(dirname "$BIN")/tools/player/khplayer}
 [ -x "$PLAYER" ] || kh_fail "no player program at $PLAYER (build the khplayer target, or set KH_PLAYER)"
 

@@ -5,12 +5,8 @@
 #
 #   bash tests/window/title_window.sh path/to/knuffelhatz path/to/repository
 set -u
-if [ -z "${KH_IN_XVFB:-}" ]; then
-  exec env KH_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
-fi
-BIN=$(realpath "${1:?path to the knuffelhatz binary}")
-ROOT=$(realpath "${2:?path to the repository}")
-. "$ROOT/tools/player/xsession.sh"
+. "$(realpath "${2:?path to the repository}")/tools/player/xsession.sh"
+kh_enter "$0" "$@"
 
 kh_begin title
 

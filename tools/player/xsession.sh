@@ -2,6 +2,18 @@
 # Sourced by the scripts in tests/window/; they run inside `xvfb-run` (no window manager,
 # keyboard focus follows the pointer).
 
+# kh_enter SCRIPT BINARY REPOSITORY: runs the calling test script again inside its own virtual
+# X server (1024x768), then sets BIN and ROOT from its arguments.
+kh_enter() {
+  local script=$1
+  shift
+  if [ -z "${KH_IN_XVFB:-}" ]; then
+    exec env KH_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" bash "$script" "$@"
+  fi
+  BIN=$(realpath "${1:?path to the knuffelhatz binary}")
+  ROOT=$(realpath "${2:?path to the repository}")
+}
+
 kh_fail() {
   echo "FAIL: $*" >&2
   exit 1
