@@ -1,10 +1,10 @@
 #include <exception>
-#include <iostream>
 
-#include "platform/App.h"
-#include "platform/SdlBackend.h"
-#include "render/Catalogue.h"
-#include "screens/Game.h"
+#include "App.h"
+#include "SdlBackend.h"
+#include "Catalogue.h"
+#include "Game.h"
+#include "Report.h"
 
 int main() {
   try {
@@ -15,7 +15,7 @@ int main() {
     game.splash.Show();
     app.run();
   } catch (const std::exception& e) {
-    std::cerr << "knuffelhatz: " << e.what() << "\n";
+    kh::reportProblem(e.what());
     return 1;
   }
   return 0;

@@ -15,10 +15,10 @@
 #include <optional>
 #include <vector>
 
-#include "platform/App.h"
-#include "platform/HeadlessBackend.h"
-#include "render/Catalogue.h"
-#include "screens/Game.h"
+#include "App.h"
+#include "HeadlessBackend.h"
+#include "Catalogue.h"
+#include "Game.h"
 
 namespace kh {
 namespace {

@@ -1,7 +1,7 @@
 // Aiming and scrolling: the mouse is the only control.
 #include <cmath>
 
-#include "game/Form1.h"
+#include "Form1.h"
 
 namespace kh {
 

@@ -1,14 +1,14 @@
-#include "game/Form1.h"
+#include "Form1.h"
 
 #include <cmath>
-#include <stdexcept>
+#include <utility>
+
+#include "Design.h"
 
 namespace kh {
 
 namespace {
 
-const std::string kFont = "Arial Black,Lato Black:weight=black";
-constexpr Pixel kRed = rgb(255, 0, 0);
 constexpr Pixel kIconKey = rgb(255, 0, 255);
 
 FormDesign playWindowDesign(const Catalogue& pictures) {
@@ -22,18 +22,24 @@ FormDesign playWindowDesign(const Catalogue& pictures) {
 }
 
 PictureHolder holder(const Catalogue& pictures, const std::string& name, int scaleWidth = 0) {
-  return PictureHolder{&pictures.get(name), scaleWidth};
+  return PictureHolder{pictures.get(name), scaleWidth};
+}
+
+// A control array: name0, name1, ...
+template <std::size_t N>
+std::array<PictureHolder, N> holders(const Catalogue& pictures, const std::string& name) {
+  return [&]<std::size_t... I>(std::index_sequence<I...>) {
+    return std::array<PictureHolder, N>{holder(pictures, name + std::to_string(I))...};
+  }(std::make_index_sequence<N>{});
 }
 
 }  // namespace
 
-std::string joinNumber(std::string_view prefix, long long n) { return std::string(prefix) + std::to_string(n); }
-
 Form1::Form1(App& app, const Catalogue& pictures, frmSplash& splash)
     : Form(app, playWindowDesign(pictures)),
-      Label1(*this, {200, 0, 209, 25}, "0", {kFont, 15.75f, 400}, kRed, Align::Right),
-      Label2(*this, {8, 0, 201, 25}, "0", {kFont, 15.75f, 400}, kRed, Align::Left),
-      Label3(*this, {8, 288, 401, 25}, "0", {kFont, 15.75f, 400}, kRed, Align::Right),
+      Label1(*this, {200, 0, 209, 25}, "0", kLabelFont, kLabelRed, Align::Right),
+      Label2(*this, {8, 0, 201, 25}, "0", kLabelFont, kLabelRed, Align::Left),
+      Label3(*this, {8, 288, 401, 25}, "0", kLabelFont, kLabelRed, Align::Right),
       Picture1(*this, {8, 32, 401, 249}, true),
       Picture2(*this, 112, 105),
       Picture3(*this, 104, 105),
@@ -53,9 +59,9 @@ Form1::Form1(App& app, const Catalogue& pictures, frmSplash& splash)
       WibbelPts(holder(pictures, "WibbelPts")),
       Gun(holder(pictures, "Gun")),
       GunMsk(holder(pictures, "GunMsk")),
+      Flügel(holders<12>(pictures, "Fluegel")),
+      Laterne(holders<6>(pictures, "Laterne")),
       splash_(splash) {
-  for (std::size_t i = 0; i < Flügel.size(); ++i) Flügel[i] = holder(pictures, "Fluegel" + std::to_string(i));
-  for (std::size_t i = 0; i < Laterne.size(); ++i) Laterne[i] = holder(pictures, "Laterne" + std::to_string(i));
   Timer1.onTick = [this] { Timer1_Timer(); };
   Timer2.onTick = [this] { Timer2_Timer(); };
   Timer3.onTick = [this] { Timer3_Timer(); };
@@ -65,9 +71,9 @@ Form1::Form1(App& app, const Catalogue& pictures, frmSplash& splash)
 }
 
 void Form1::Form_Load() {
-  Label1.setCaption(joinNumber("Punkte: ", punkte));
+  Label1.setCaption(pointsCaption(punkte));
   Label2.setCaption("");
-  Label3.setCaption("Schuss: " + (shots ? std::to_string(*shots) : std::string()));
+  Label3.setCaption("Schuss: " + (shots ? std::to_string(*shots) : std::string()));  // Empty joins as ""
   s_.respawn = true;
   s_.arcSine = 0;
   rnd_.seed(app().backend().randomSeed());
@@ -121,9 +127,18 @@ void Form1::Timer1_Timer() {
   if (s_.wingPhase == 6) s_.wingPhase = 0;
 }
 
-void Form1::Timer2_Timer() {
-  SetPic();
-  app().DoEvents();
+void Form1::beginRound() {
+  setLeft((screenWidthTwips(app()) - Width()) / 2);
+  setTop((screenHeightTwips(app()) - Height()) / 2);
+  tme = 90;
+  shots = 5;
+  laternen = 0;
+  wibbels = 0;
+  punkte = 0;
+  Label3.setCaption(shotsCaption(*shots));
+  Label1.setCaption(pointsCaption(punkte));
+  Label2.setCaption("");
+  Show();
 }
 
 void Form1::prepareSound() {

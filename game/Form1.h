@@ -4,10 +4,11 @@
 #include <optional>
 #include <string>
 
-#include "platform/Form.h"
-#include "platform/MMControl.h"
-#include "platform/Random.h"
-#include "render/Catalogue.h"
+#include "Catalogue.h"
+#include "Compose.h"
+#include "Form.h"
+#include "MMControl.h"
+#include "Random.h"
 
 namespace kh {
 
@@ -15,9 +16,9 @@ class frmSplash;
 
 // A hidden picture control that only holds a picture (and, for the creature, its width).
 struct PictureHolder {
-  const Surface* pic = nullptr;
+  std::reference_wrapper<const Surface> pic;
   int scaleWidth = 0;
-  const Surface& Picture() const { return *pic; }
+  const Surface& Picture() const { return pic; }
   int ScaleWidth() const { return scaleWidth; }
 };
 
@@ -32,7 +33,11 @@ class Form1 : public Form {
   void NewWibbel();
   void GameOver();
 
-  // Public members; the title window resets them at every game start.
+  // A new round, as the title window starts it: the window centred on the screen, the
+  // clock, magazine and counters reset and shown, the window shown.
+  void beginRound();
+
+  // Public members.
   std::optional<int> shots;  // Empty until the first refill
   int laternen = 0;
   int wibbels = 0;
@@ -72,26 +77,19 @@ class Form1 : public Form {
     double scrollX = 0, scrollSpeed = 0, wingPhase = 0;
   };
   State& state() { return s_; }
+  const State& state() const { return s_; }
   Random& random() { return rnd_; }
 
  protected:
   void Form_Load() override;
 
  private:
-  // The three ways the game uses the sound player.
-  // What one frame is drawn from.
-  struct FrameInputs {
-    double scrollX, wingPhase;
-    int hitState;
-    double posX, posY;
-    float facing;
-    double arcSine;
-    int fallStep;
-    float aimX, aimY;
-  };
-  void compose(const FrameInputs& in);
   void aboutToShow() override;
+  // The frame's pictures are the window's own picture controls.
+  FramePictures framePictures() const;
+  void drawFrame(const FrameInputs& in);
 
+  // The three ways the game uses the sound player.
   void prepareSound();
   void shotCue(std::string_view file);
   void refillCue();
@@ -100,9 +98,7 @@ class Form1 : public Form {
   frmSplash& splash_;
   State s_;
   Random rnd_;
-  std::optional<FrameInputs> pendingFrame_;  // composed while the window was hidden, not yet drawn
+  std::optional<FrameInputs> pendingFrame_;  // taken while the window was hidden, not yet drawn
 };
-
-std::string joinNumber(std::string_view prefix, long long n);
 
 }  // namespace kh

@@ -2,7 +2,8 @@
 #include <limits>
 #include <stdexcept>
 
-#include "game/Form1.h"
+#include "Design.h"
+#include "Form1.h"
 
 namespace kh {
 
@@ -43,14 +44,14 @@ void Form1::TestShot(float& xx, float& yy) {
         shotCue("Treffer2.wbs");
       }
       s_.respawn = true;
-      Label1.setCaption(joinNumber("Punkte: ", punkte));
+      Label1.setCaption(pointsCaption(punkte));
       SetPic();  // show the hit pose now, not at the next frame tick
       app().DoEvents();
     } else {
       shotCue("Schuss.wbs");
     }
     shots = shots.value_or(0) - 1;
-    Label3.setCaption(joinNumber("Schuss: ", *shots));
+    Label3.setCaption(shotsCaption(*shots));
     if (*shots == 0) {
       s_.reloadAt = tme;
       shots = -1;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/Harness.h"
+#include "Harness.h"
 
 namespace kh {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <fstream>
 
-#include "tests/Harness.h"
+#include "Harness.h"
 
 namespace kh::test {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "platform/Form.h"
-#include "platform/HeadlessBackend.h"
+#include "Form.h"
+#include "HeadlessBackend.h"
 
 namespace kh {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "tests/Harness.h"
+#include "Harness.h"
 
 namespace kh::test {
 namespace {

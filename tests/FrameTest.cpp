@@ -8,7 +8,7 @@
 #include <sstream>
 #include <vector>
 
-#include "tests/Harness.h"
+#include "Harness.h"
 
 namespace kh {
 namespace {
@@ -141,8 +141,8 @@ TEST_F(Frame, SailsAreDrawnWhileTheOffsetIsAboveMinus155) {
   // The real sails are wholly out of view at both offsets; a wider stand-in makes the draw visible.
   const Pixel kProbe = rgb(1, 254, 3);
   const Surface wideSail(300, 140, kProbe), wideMask(300, 140, kBlack);
-  f1.Flügel[0].pic = &wideSail;
-  f1.Flügel[6].pic = &wideMask;
+  f1.Flügel[0].pic = wideSail;
+  f1.Flügel[6].pic = wideMask;
   s.posX = 550;
   for (auto [scroll, drawn] : {std::pair{-154.0, true}, {-154.9, true}, {-155.0, false}, {-156.0, false}, {-300.0, false}}) {
     s.scrollX = scroll;
@@ -249,13 +249,13 @@ struct FrameWithStandIns : Frame {
     Frame::SetUp();
     for (int y = 0; y < 83; ++y)
       for (int x = 30; x < 60; ++x) creature.set(x, y, kRightHalf);
-    f1.Laterne[0].pic = &lantern;
-    f1.Laterne[3].pic = &lanternMask;
-    f1.LandMsk.pic = &noLand;
-    f1.Land.pic = &noLand;
-    f1.Back.pic = &plainBack;
-    for (PictureHolder* h : {&f1.Wibbel, &f1.Wibbel3, &f1.Wibbel4}) h->pic = &creature;
-    for (PictureHolder* h : {&f1.WibbelMsk, &f1.Wibbel2Msk}) h->pic = &creatureMask;
+    f1.Laterne[0].pic = lantern;
+    f1.Laterne[3].pic = lanternMask;
+    f1.LandMsk.pic = noLand;
+    f1.Land.pic = noLand;
+    f1.Back.pic = plainBack;
+    for (PictureHolder* h : {&f1.Wibbel, &f1.Wibbel3, &f1.Wibbel4}) h->pic = creature;
+    for (PictureHolder* h : {&f1.WibbelMsk, &f1.Wibbel2Msk}) h->pic = creatureMask;
     s.aimX = -100;  // crosshair out of view
     s.aimY = -100;
   }

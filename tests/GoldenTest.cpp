@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "tests/Harness.h"
+#include "Harness.h"
 
 namespace kh::test {
 namespace {

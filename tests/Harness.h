@@ -4,10 +4,10 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/App.h"
-#include "platform/HeadlessBackend.h"
-#include "render/Catalogue.h"
-#include "screens/Game.h"
+#include "App.h"
+#include "HeadlessBackend.h"
+#include "Catalogue.h"
+#include "Game.h"
 
 namespace kh::test {
 

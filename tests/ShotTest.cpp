@@ -4,7 +4,7 @@
 #include <cmath>
 #include <optional>
 
-#include "tests/Harness.h"
+#include "Harness.h"
 
 namespace kh::test {
 namespace {

@@ -9,8 +9,8 @@
 #include <fstream>
 #include <thread>
 
-#include "platform/SdlAudio.h"
-#include "tests/Harness.h"
+#include "SdlAudio.h"
+#include "Harness.h"
 
 namespace kh::test {
 namespace {

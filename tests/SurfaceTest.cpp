@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/Form.h"
-#include "platform/HeadlessBackend.h"
-#include "platform/Surface.h"
-#include "render/Bmp.h"
+#include "Form.h"
+#include "HeadlessBackend.h"
+#include "Surface.h"
+#include "Bmp.h"
 
 namespace kh {
 namespace {

@@ -9,10 +9,10 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/App.h"
-#include "platform/SdlBackend.h"
-#include "render/Catalogue.h"
-#include "screens/Game.h"
+#include "App.h"
+#include "SdlBackend.h"
+#include "Catalogue.h"
+#include "Game.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ int main() {
   runFor(20);
   const double waitShare = (cpuSeconds() - c0) / (double(backend.now() - w0) / 1e6);
 
-  // Start a game as a key press would.
+  // Start a game through the same code a key press runs.
   std::vector<kh::Micros> ticks;
   auto motion = game.form1.Timer1.onTick;
   game.form1.Timer1.onTick = [&] {
@@ -59,12 +59,7 @@ int main() {
     clockTicks.push_back(backend.now());
     clock();
   };
-  game.form1.GoIt = true;
-  game.form1.tme = 90;
-  game.form1.shots = 5;
-  game.form1.Show();
-  game.splash.Unload();
-  game.form1.Timer1.setEnabled(true);
+  game.splash.StartGame();
   gameStart = backend.now();
   const double c1 = cpuSeconds();
   runFor(20);

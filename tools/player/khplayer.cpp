@@ -32,7 +32,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "render/Catalogue.h"
+#include "Catalogue.h"
 
 namespace {
 

@@ -1,0 +1,15 @@
+#pragma once
+#include "Form1.h"
+#include "frmSplash.h"
+
+namespace kh {
+
+// The program's two windows. The title window loads the play window; each refers to the other.
+struct Game {
+  frmSplash splash;
+  Form1 form1;
+  Game(App& app, const Catalogue& pictures, HighScoreFile file = HighScoreFile())
+      : splash(app, pictures, form1, std::move(file)), form1(app, pictures, splash) {}
+};
+
+}  // namespace kh

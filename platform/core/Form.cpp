@@ -1,0 +1,255 @@
+#include "Form.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kh {
+
+// ---- Label ----
+
+Label::Label(Form& owner, Rect box, std::string designCaption, FontSpec font, Pixel colour, Align align)
+    : owner_(owner), box_(box), design_(std::move(designCaption)), caption_(design_), font_(std::move(font)),
+      colour_(colour), align_(align) {
+  owner_.addLabel(this);
+}
+
+void Label::setCaption(std::string text) {
+  if (text == caption_) return;
+  caption_ = std::move(text);
+  cache_.reset();
+  owner_.invalidate();
+}
+
+void Label::resetDesign() { setCaption(design_); }
+
+const TextBitmap& Label::text(Backend& b) const {
+  if (!cache_) cache_ = b.renderText(font_, caption_);
+  return *cache_;
+}
+
+// ---- PictureBox ----
+
+PictureBox::PictureBox(Form& owner, int clientWidth, int clientHeight)
+    : owner_(owner), image_(clientWidth, clientHeight, kWindowBackground) {
+  owner_.addPictureBox(this);
+}
+
+PictureBox::PictureBox(Form& owner, Rect outer, bool crossCursor)
+    : owner_(owner), outer_(outer), visible_(true), cross_(crossCursor),
+      image_(outer.w - 4, outer.h - 4, kWindowBackground) {
+  owner_.addPictureBox(this);
+}
+
+void PictureBox::setPicture(const Surface& pic) {
+  // One copy; only what the picture leaves uncovered turns white.
+  const int w = std::min(pic.width(), image_.width());
+  for (int y = 0; y < image_.height(); ++y) {
+    Pixel* d = image_.row(y);
+    if (y < pic.height()) {
+      std::copy_n(pic.row(y), w, d);
+      std::fill(d + w, d + image_.width(), kWindowBackground);
+    } else {
+      std::fill(d, d + image_.width(), kWindowBackground);
+    }
+  }
+  if (visible_) owner_.pictureChanged(*this);
+}
+
+// ---- Form ----
+
+Form::Form(App& app, FormDesign design) : app_(app), design_(std::move(design)) {}
+
+Form::~Form() {
+  if (window_) app_.backend().destroyWindow(*window_);
+  app_.removeForm(this);
+}
+
+void Form::Load() {
+  if (window_) return;
+  for (Label* l : labels_) l->resetDesign();
+  resetDesign();
+  WindowOptions opts;
+  opts.clientWidth = design_.clientWidth;
+  opts.clientHeight = design_.clientHeight;
+  opts.caption = design_.caption;
+  opts.titleBar = design_.titleBar;
+  opts.skipTaskbar = design_.skipTaskbar;
+  opts.centred = design_.centred;
+  opts.icon = design_.icon;
+  opts.iconTransparent = design_.iconTransparent;
+  window_ = app_.backend().createWindow(opts);
+  if (pendingPos_) app_.backend().moveWindowFrame(*window_, pendingPos_->first, pendingPos_->second);
+  client_ = Surface(design_.clientWidth, design_.clientHeight, design_.background);
+  chromeDirty_ = true;
+  app_.addForm(this);
+  for (Timer* t : timers_) app_.arm(*t, true);
+  Form_Load();
+}
+
+void Form::Unload() {
+  if (!window_) return;
+  for (Timer* t : timers_) app_.arm(*t, false);
+  app_.backend().destroyWindow(*window_);
+  window_.reset();
+  visible_ = false;
+  app_.removeForm(this);
+}
+
+void Form::Show() {
+  Load();
+  if (!window_ || visible_) return;
+  aboutToShow();
+  visible_ = true;
+  chromeDirty_ = true;
+  present();
+  app_.backend().showWindow(*window_, true);
+}
+
+void Form::Hide() {
+  if (!window_ || !visible_) return;
+  visible_ = false;
+  app_.backend().showWindow(*window_, false);
+}
+
+Rect Form::frame() {
+  if (!window_) Load();
+  return app_.backend().windowFrame(*window_);
+}
+
+float Form::Left() { return float(frame().x) * kTwipsPerPixel; }
+float Form::Top() { return float(frame().y) * kTwipsPerPixel; }
+float Form::Width() { return float(frame().w) * kTwipsPerPixel; }
+float Form::Height() { return float(frame().h) * kTwipsPerPixel; }
+
+void Form::setLeft(float twips) {
+  const Rect f = frame();
+  const int x = toPixel(twips / kTwipsPerPixel);
+  pendingPos_ = {x, f.y};
+  app_.backend().moveWindowFrame(*window_, x, f.y);
+}
+
+void Form::setTop(float twips) {
+  const Rect f = frame();
+  const int y = toPixel(twips / kTwipsPerPixel);
+  pendingPos_ = {f.x, y};
+  app_.backend().moveWindowFrame(*window_, f.x, y);
+}
+
+float screenWidthTwips(App& app) { return float(app.backend().screenWidth()) * kTwipsPerPixel; }
+float screenHeightTwips(App& app) { return float(app.backend().screenHeight()) * kTwipsPerPixel; }
+
+void Form::mouseEvent(const InputEvent& ev) {
+  const int x = int(std::floor(ev.x)), y = int(std::floor(ev.y));
+  for (PictureBox* b : boxes_) {
+    if (!b->visible() || !b->outer().contains(x, y)) continue;
+    if (ev.type == InputEvent::Type::MouseMove) app_.backend().setCursor(b->crossCursor() ? Cursor::Cross : Cursor::Arrow);
+    const Rect c = b->client();
+    if (!c.contains(x, y)) return;  // over the border nothing is reported
+    const float cx = ev.x - float(c.x), cy = ev.y - float(c.y);
+    const auto& h = b->mouse;
+    switch (ev.type) {
+      case InputEvent::Type::MouseMove: if (h.move) h.move(ev.button, ev.shift, cx, cy); break;
+      case InputEvent::Type::MouseDown: if (h.down) h.down(ev.button, ev.shift, cx, cy); break;
+      case InputEvent::Type::MouseUp: if (h.up) h.up(ev.button, ev.shift, cx, cy); break;
+      default: break;
+    }
+    return;
+  }
+  if (ev.type == InputEvent::Type::MouseMove) {
+    app_.backend().setCursor(Cursor::Arrow);
+    Form_MouseMove(ev.button, ev.shift, ev.x, ev.y);
+  }
+}
+
+void Form::keyChar(int key) {
+  if (design_.keyPreview) Form_KeyPress(key);
+}
+
+void Form::pictureChanged(const PictureBox& box) {
+  // Copied into the window when it is next presented: a hidden window never pays for it.
+  if (std::find(changed_.begin(), changed_.end(), &box) == changed_.end()) changed_.push_back(&box);
+}
+
+void Form::drawBox(const PictureBox& box) {
+  const Rect o = box.outer();
+  // The sunken edge: shadow and dark shadow above and left, highlight and light below and right.
+  auto hline = [&](int x0, int x1, int y, Pixel p) { for (int x = x0; x <= x1; ++x) if (x >= 0 && y >= 0 && x < client_.width() && y < client_.height()) client_.set(x, y, p); };
+  auto vline = [&](int x, int y0, int y1, Pixel p) { for (int y = y0; y <= y1; ++y) if (x >= 0 && y >= 0 && x < client_.width() && y < client_.height()) client_.set(x, y, p); };
+  const int r = o.x + o.w - 1, b = o.y + o.h - 1;
+  hline(o.x, r, o.y, rgb(160, 160, 160));
+  vline(o.x, o.y, b, rgb(160, 160, 160));
+  hline(o.x, r, b, rgb(255, 255, 255));
+  vline(r, o.y, b, rgb(255, 255, 255));
+  hline(o.x + 1, r - 1, o.y + 1, rgb(105, 105, 105));
+  vline(o.x + 1, o.y + 1, b - 1, rgb(105, 105, 105));
+  hline(o.x + 1, r - 1, b - 1, rgb(227, 227, 227));
+  vline(r - 1, o.y + 1, b - 1, rgb(227, 227, 227));
+  const Rect c = box.client();
+  const Surface& img = box.Image();
+  for (int y = 0; y < c.h; ++y) {
+    Pixel* d = client_.row(c.y + y) + c.x;
+    if (y < img.height()) {
+      const int n = std::min(c.w, img.width());
+      std::copy_n(img.row(y), n, d);
+      std::fill(d + n, d + c.w, kWindowBackground);
+    } else {
+      std::fill(d, d + c.w, kWindowBackground);
+    }
+  }
+}
+
+void Form::drawChrome() {
+  client_.fill(design_.background);
+  if (design_.backgroundPicture) client_.paint(*design_.backgroundPicture, 0, 0, std::nullopt, Rop::SrcCopy);
+  for (const PictureBox* b : boxes_)
+    if (b->visible()) drawBox(*b);
+  for (const Label* l : labels_) {
+    const TextBitmap& t = l->text(app_.backend());
+    const Rect box = l->box();
+    int x0 = box.x;
+    if (l->alignment() == Align::Right) x0 = box.x + box.w - t.width;
+    if (l->alignment() == Align::Center) x0 = box.x + (box.w - t.width) / 2;
+    const Pixel c = l->colour();
+    for (int y = 0; y < t.height && y < box.h; ++y) {
+      const int dy = box.y + y;
+      if (dy < 0 || dy >= client_.height()) continue;
+      for (int x = 0; x < t.width; ++x) {
+        const int dx = x0 + x;
+        if (dx < box.x || dx >= box.x + box.w || dx < 0 || dx >= client_.width()) continue;
+        const unsigned a = t.coverage[std::size_t(y) * std::size_t(t.width) + std::size_t(x)];
+        if (!a) continue;
+        const Pixel d = client_.at(dx, dy);
+        auto mix = [a](unsigned s, unsigned dd) { return (s * a + dd * (255 - a) + 127) / 255; };
+        client_.set(dx, dy, rgb(int(mix((c >> 16) & 0xff, (d >> 16) & 0xff)), int(mix((c >> 8) & 0xff, (d >> 8) & 0xff)),
+                                int(mix(c & 0xff, d & 0xff))));
+      }
+    }
+  }
+}
+
+void Form::present() {
+  if (!window_ || !visible_) return;  // a hidden window costs nothing to present
+  if (chromeDirty_) {
+    drawChrome();
+    chromeDirty_ = false;
+    changed_.clear();
+    dirty_ = Rect{0, 0, client_.width(), client_.height()};
+  }
+  for (const PictureBox* box : changed_) {
+    drawBox(*box);
+    const Rect c = box->client();
+    if (!dirty_) {
+      dirty_ = c;
+    } else {
+      const int x0 = std::min(dirty_->x, c.x), y0 = std::min(dirty_->y, c.y);
+      const int x1 = std::max(dirty_->x + dirty_->w, c.x + c.w), y1 = std::max(dirty_->y + dirty_->h, c.y + c.h);
+      dirty_ = Rect{x0, y0, x1 - x0, y1 - y0};
+    }
+  }
+  changed_.clear();
+  if (!dirty_) return;
+  app_.backend().present(*window_, client_, *dirty_);
+  dirty_.reset();
+}
+
+}  // namespace kh

@@ -1,0 +1,85 @@
+#pragma once
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "Backend.h"
+
+namespace kh {
+
+// One property write to the sound player, as the headless backend records it.
+struct MciWrite {
+  int dispId = 0;
+  std::variant<std::string, bool> value;
+  bool operator==(const MciWrite&) const = default;
+};
+
+class RecordingMci : public MciDevice {
+ public:
+  void putText(int dispId, std::string_view value) override { record({dispId, std::string(value)}); }
+  void putBool(int dispId, bool value) override { record({dispId, value}); }
+  std::vector<MciWrite> writes;
+  std::function<void(const MciWrite&)> onWrite;  // lets a test look at the game at each write
+
+ private:
+  void record(MciWrite w) {
+    writes.push_back(w);
+    if (onWrite) onWrite(writes.back());
+  }
+};
+
+// No display at all: a virtual clock that tests advance, injected input, and every
+// window's state and pixels readable.
+class HeadlessBackend : public Backend {
+ public:
+  struct Window {
+    WindowOptions opts;
+    bool shown = false;
+    int left = 0, top = 0;
+    Surface pixels;
+    int presents = 0;
+  };
+
+  static constexpr int kBorder = 3;    // frame thickness of a window with a title bar
+  static constexpr int kCaption = 23;  // caption height
+
+  WindowId createWindow(const WindowOptions& opts) override;
+  void destroyWindow(WindowId id) override;
+  void showWindow(WindowId id, bool shown) override;
+  Rect windowFrame(WindowId id) override;
+  void moveWindowFrame(WindowId id, int left, int top) override;
+  int screenWidth() override { return screenW; }
+  int screenHeight() override { return screenH; }
+  void present(WindowId id, const Surface& client, const Rect& dirty) override;
+  void setCursor(Cursor c) override { cursor = c; }
+  TextBitmap renderText(const FontSpec&, std::string_view) override { return {}; }
+  Micros now() override { return clock; }
+  bool waitEvent(InputEvent& ev, Micros deadline) override;
+  bool pollEvent(InputEvent& ev) override;
+  std::uint64_t randomSeed() override { return seed; }
+  MciDevice& mci() override { return recorder; }
+
+  // Test controls.
+  void mouse(InputEvent::Type type, WindowId w, float x, float y, int button = 1);
+  void key(WindowId w, int ch);
+  void close(WindowId w);
+  const Window* window(WindowId id) const;
+
+  Micros clock = 0;
+  std::uint64_t seed = 12345;
+  int screenW = 1024, screenH = 768;
+  Cursor cursor = Cursor::Arrow;
+  RecordingMci recorder;
+  std::deque<InputEvent> queue;
+  // Run inside the next pollEvent, before it reads the queue: lets a test act "during" a DoEvents.
+  std::function<void()> onPoll;
+
+ private:
+  std::map<WindowId, Window> windows_;
+  WindowId next_ = 1;
+};
+
+}  // namespace kh

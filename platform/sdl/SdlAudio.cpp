@@ -1,0 +1,152 @@
+#include "SdlAudio.h"
+
+#include "MMControl.h"
+#include "Report.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+namespace kh {
+
+SdlAudio::SdlAudio() {
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    reportProblem(std::string("no sound: ") + SDL_GetError());
+    return;
+  }
+  SDL_AudioSpec want{}, have{};
+  want.freq = 44100;
+  want.format = AUDIO_S16SYS;
+  want.channels = 2;
+  want.samples = 512;  // about 12 ms: a cue is heard at once
+  want.callback = &SdlAudio::callback;
+  want.userdata = this;
+  device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have,
+                                SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
+  if (device_ == 0) {
+    reportProblem(std::string("no sound: ") + SDL_GetError());
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return;
+  }
+  rate_ = have.freq;
+  channels_ = have.channels;
+  bufferFrames_ = have.samples;
+  silence_ = have.silence;
+  SDL_PauseAudioDevice(device_, 0);
+}
+
+SdlAudio::~SdlAudio() {
+  if (device_) {
+    SDL_CloseAudioDevice(device_);
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  }
+}
+
+void SdlAudio::callback(void* userdata, std::uint8_t* out, int len) {
+  auto* self = static_cast<SdlAudio*>(userdata);
+  std::size_t n = 0;
+  if (self->playing_) {
+    n = std::min(std::size_t(len), self->sound_.size() - self->pos_);
+    std::memcpy(out, self->sound_.data() + self->pos_, n);
+    self->pos_ += n;
+    if (self->pos_ >= self->sound_.size()) self->playing_ = false;  // stays open, silent
+  }
+  std::memset(out + n, self->silence_, std::size_t(len) - n);
+  self->framesOut_ += std::uint64_t(len) / std::uint64_t(2 * self->channels_);
+}
+
+std::uint64_t SdlAudio::lastPlayFrame() const {
+  if (!device_) return 0;
+  SDL_LockAudioDevice(device_);
+  const std::uint64_t f = playFrame_;
+  SDL_UnlockAudioDevice(device_);
+  return f;
+}
+
+void SdlAudio::putText(int dispId, std::string_view value) {
+  if (dispId == MMControl::kDeviceType) deviceType_ = value;
+  if (dispId == MMControl::kFileName) fileName_ = value;
+  if (dispId == MMControl::kCommand) command(value);
+}
+
+void SdlAudio::command(std::string_view cmd) {
+  if (cmd == "Open") open();
+  else if (cmd == "Close") close();
+  else if (cmd == "Play") play();
+}
+
+void SdlAudio::reportOnce(const std::string& file, const std::string& why) {
+  if (reported_.insert(file).second) reportProblem("sound \"" + file + "\" stays silent: " + why);
+}
+
+void SdlAudio::open() {
+  if (!device_) return;
+  close();
+  if (deviceType_ != "WaveAudio") {
+    reportOnce(fileName_, "unknown device type \"" + deviceType_ + "\"");
+    return;
+  }
+  std::ifstream in(fileName_, std::ios::binary);
+  if (!in) {
+    reportOnce(fileName_, "cannot open it");
+    return;
+  }
+  const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (bytes.empty()) {
+    reportOnce(fileName_, "the file is empty");
+    return;
+  }
+  SDL_AudioSpec wav{};
+  Uint8* buf = nullptr;
+  Uint32 len = 0;
+  if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), int(bytes.size())), 1, &wav, &buf, &len)) {
+    reportOnce(fileName_, std::string("not playable wave audio: ") + SDL_GetError());
+    return;
+  }
+  const std::unique_ptr<Uint8, decltype(&SDL_FreeWAV)> samples(buf, &SDL_FreeWAV);
+  // Converted once, to what the device was opened with.
+  SDL_AudioCVT cvt;
+  if (SDL_BuildAudioCVT(&cvt, wav.format, wav.channels, wav.freq, AUDIO_S16SYS, Uint8(channels_), rate_) < 0) {
+    reportOnce(fileName_, std::string("cannot convert it: ") + SDL_GetError());
+    return;
+  }
+  std::vector<std::uint8_t> data(std::size_t(len) * std::size_t(std::max(cvt.len_mult, 1)));
+  std::memcpy(data.data(), buf, len);
+  cvt.buf = data.data();
+  cvt.len = int(len);
+  if (cvt.needed && SDL_ConvertAudio(&cvt) != 0) {
+    reportOnce(fileName_, std::string("cannot convert it: ") + SDL_GetError());
+    return;
+  }
+  data.resize(cvt.needed ? std::size_t(cvt.len_cvt) : len);
+  SDL_LockAudioDevice(device_);
+  sound_ = std::move(data);
+  pos_ = 0;
+  playing_ = false;
+  SDL_UnlockAudioDevice(device_);
+}
+
+void SdlAudio::close() {
+  if (!device_) return;
+  std::vector<std::uint8_t> old;
+  SDL_LockAudioDevice(device_);
+  playing_ = false;
+  pos_ = 0;
+  old.swap(sound_);
+  SDL_UnlockAudioDevice(device_);
+}
+
+void SdlAudio::play() {
+  if (!device_) return;
+  SDL_LockAudioDevice(device_);
+  pos_ = 0;
+  playing_ = !sound_.empty();
+  playFrame_ = framesOut_;
+  SDL_UnlockAudioDevice(device_);
+}
+
+}  // namespace kh
