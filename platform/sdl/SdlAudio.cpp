@@ -13,7 +13,7 @@
 
 namespace kh {
 
-SdlAudio::SdlAudio() {
+SdlAudio::SdlAudio(std::vector<std::filesystem::path> folders) : folders_(std::move(folders)) {
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     reportProblem(std::string("no sound: ") + SDL_GetError());
     return;
@@ -83,6 +83,16 @@ void SdlAudio::reportOnce(const std::string& file, const std::string& why) {
   if (reported_.insert(file).second) reportProblem("sound \"" + file + "\" stays silent: " + why);
 }
 
+std::filesystem::path SdlAudio::locate(const std::string& file) const {
+  const std::filesystem::path name(file);
+  if (folders_.empty() || name.has_parent_path() || name.is_absolute()) return name;
+  for (const auto& folder : folders_) {
+    std::error_code ec;
+    if (std::filesystem::exists(folder / name, ec)) return folder / name;
+  }
+  return folders_.front() / name;
+}
+
 void SdlAudio::open() {
   if (!device_) return;
   close();
@@ -90,7 +100,7 @@ void SdlAudio::open() {
     reportOnce(fileName_, "unknown device type \"" + deviceType_ + "\"");
     return;
   }
-  std::ifstream in(fileName_, std::ios::binary);
+  std::ifstream in(locate(fileName_), std::ios::binary);
   if (!in) {
     reportOnce(fileName_, "cannot open it");
     return;

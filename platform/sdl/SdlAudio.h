@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -12,7 +13,9 @@ namespace kh {
 // so a cue is heard at once, one sound at a time.
 class SdlAudio : public MciDevice {
  public:
-  SdlAudio();
+  // Sound files named without a folder are looked for in `folders`, first match wins (the
+  // working directory when there are none).
+  explicit SdlAudio(std::vector<std::filesystem::path> folders = {});
   ~SdlAudio() override;
   SdlAudio(const SdlAudio&) = delete;
   SdlAudio& operator=(const SdlAudio&) = delete;
@@ -33,6 +36,7 @@ class SdlAudio : public MciDevice {
   void close();
   void play();
   void reportOnce(const std::string& file, const std::string& why);
+  std::filesystem::path locate(const std::string& file) const;
   static void callback(void* self, std::uint8_t* out, int len);
 
   std::uint32_t device_ = 0;
@@ -41,6 +45,7 @@ class SdlAudio : public MciDevice {
   std::uint8_t silence_ = 0;
   std::string deviceType_;
   std::string fileName_;
+  std::vector<std::filesystem::path> folders_;
   // Shared with the audio thread, under SDL's device lock.
   std::vector<std::uint8_t> sound_;
   std::size_t pos_ = 0;

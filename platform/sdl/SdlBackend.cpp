@@ -80,7 +80,15 @@ int firstCodePoint(const char* s) {
 
 }  // namespace
 
+void reportFatal(std::string_view message) {
+  reportProblem(message);
+  // Without a video subsystem SDL opens its own connection for the box, if there is a display.
+  const std::string text(message);
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Knuffelhatz", text.c_str(), nullptr);
+}
+
 struct SdlBackend::Impl {
+  SdlOptions options;
   std::map<WindowId, SdlWindow> windows;
   WindowId next = 1;
   CursorPtr arrow, cross;
@@ -99,7 +107,8 @@ struct SdlBackend::Impl {
   bool translate(const SDL_Event& e, InputEvent& ev);
 };
 
-SdlBackend::SdlBackend() : impl_(std::make_unique<Impl>()) {
+SdlBackend::SdlBackend(SdlOptions options) : impl_(std::make_unique<Impl>()) {
+  impl_->options = std::move(options);
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
@@ -332,7 +341,7 @@ std::uint64_t SdlBackend::randomSeed() {
 }
 
 MciDevice& SdlBackend::mci() {
-  if (!impl_->audio) impl_->audio = std::make_unique<SdlAudio>();
+  if (!impl_->audio) impl_->audio = std::make_unique<SdlAudio>(impl_->options.soundFolders);
   return *impl_->audio;
 }
 

@@ -1,17 +1,31 @@
 #pragma once
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "Backend.h"
 
 namespace kh {
 
+// How the desktop backend is set up.
+struct SdlOptions {
+  int scale = 0;  // whole-number window scale, 1..8; 0 picks one that suits the screen
+  // Where sound files named without a folder are looked for, first match wins; the working
+  // directory when empty.
+  std::vector<std::filesystem::path> soundFolders;
+};
+
+// The program must stop: one line on stderr and, where a display can show one, a message box.
+void reportFatal(std::string_view message);
+
 // Real windows through SDL2: software frame buffers shown through streaming textures,
 // text through SDL2_ttf with the font found by fontconfig, sound through SDL's audio.
 class SdlBackend : public Backend {
  public:
-  SdlBackend();  // throws std::runtime_error when there is no display
+  explicit SdlBackend(SdlOptions options = {});  // throws std::runtime_error when there is no display
   ~SdlBackend() override;
   SdlBackend(const SdlBackend&) = delete;
   SdlBackend& operator=(const SdlBackend&) = delete;
