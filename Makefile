@@ -23,8 +23,8 @@ run: deps
 	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DKH_TESTS=OFF -DKH_BENCH=OFF
 	cmake --build build/release -j $(JOBS)
 	mkdir -p play
-	cp sounds/*.wbs play/ 2>/dev/null || true
-	cd play && ../build/release/knuffelhatz
+	cp sounds/*.wbs play/
+	build/release/knuffelhatz --data-dir play
 
 test: deps
 	cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKH_SANITIZE=ON
