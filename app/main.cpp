@@ -1,4 +1,5 @@
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -25,6 +26,11 @@ int main(int argc, char** argv) {
   if (options.version) {
     std::cout << kh::versionText();
     return 0;
+  }
+  if (std::error_code ec; options.dataDir && !std::filesystem::is_directory(*options.dataDir, ec)) {
+    kh::reportProblem("option --data-dir needs an existing folder, not \"" + options.dataDir->string() + "\"; " +
+                      kh::usageLine());
+    return 2;
   }
   try {
     const kh::Places places = kh::findPlaces(options.dataDir, kh::currentSurroundings(), KH_DATA_FROM_BIN);
