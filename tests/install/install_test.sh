@@ -1,6 +1,7 @@
 #!/bin/bash
 # The installed game, as a player gets it from the menu:
 #   - the menu entry and the metainfo pass desktop-file-validate and appstreamcli validate;
+#   - --help and --version answer; bad usage gets one line on stderr and status 2;
 #   - installed into a temporary prefix, and that prefix moved elsewhere, the game started
 #     from another working folder finds its sounds (no "stays silent" line, and the refill
 #     cue about two seconds after start is audible through SDL's disk audio driver);
@@ -27,6 +28,18 @@ for f in bin/knuffelhatz share/knuffelhatz/{Schuss,Treffer1,Treffer2,Leer}.wbs s
 done
 desktop-file-validate "$P/share/applications/$ID.desktop" || kh_fail "desktop-file-validate refuses the menu entry"
 appstreamcli validate --no-net "$P/share/metainfo/$ID.metainfo.xml" || kh_fail "appstreamcli refuses the metainfo"
+
+# The command line: help and version on stdout, bad usage one line on stderr and status 2.
+KH="env ASAN_OPTIONS=detect_leaks=0 $P/bin/knuffelhatz"
+$KH --help | grep -q -- '--data-dir DIR' || kh_fail "--help does not tell about --data-dir"
+[ "$($KH --version)" = "knuffelhatz $(sed -n 's/^project(Knuffelhatz VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")" ] ||
+  kh_fail "--version says \"$($KH --version)\""
+for bad in --frobnicate "--scale 9" "--data-dir $T/missing"; do
+  $KH $bad >"$T/out" 2>"$T/err"
+  rc=$?
+  [ "$rc" = 2 ] && [ ! -s "$T/out" ] && [ "$(wc -l <"$T/err")" = 1 ] && grep -q '^knuffelhatz: .*usage: ' "$T/err" ||
+    kh_fail "$bad: status $rc, stderr [$(cat "$T/err")]"
+done
 
 # An old score in the working folder, which the installed game must neither read nor touch.
 WORK=$T/work
