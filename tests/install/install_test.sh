@@ -62,7 +62,7 @@ TITLE=$(kh_wait_for kh_title_window 30) || { kh_alive; kh_fail "no title window 
 T0=$(kh_now)
 [ -f "$SCORE" ] || kh_fail "no $SCORE after start"
 [ "$(stat -c %a "$XDG/knuffelhatz")" = 700 ] || kh_fail "the score folder has mode $(stat -c %a "$XDG/knuffelhatz"), not 700"
-[ ! -e "$T/home" ] || kh_fail "the game wrote into HOME although XDG_DATA_HOME is set"
+[ ! -e "$T/home/.local/share/knuffelhatz" ] || kh_fail "the game used ~/.local/share although XDG_DATA_HOME is set"
 
 # The refill cue plays with the start prompt, about two seconds after start.
 WAITING=$(kh_crop_sum "$TITLE" 120 104 193 17)
