@@ -1,12 +1,14 @@
 # make run   installs what is missing, builds a release build and starts the game in play/
 # make test  installs what is missing, builds with sanitizers and runs every test
 # make bench builds and runs the benchmarks
+# make package builds a Debian package, build/package/knuffelhatz_*.deb, and checks it with lintian
 
 PACKAGES := cmake g++ make pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-lato \
-            libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick
+            libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick \
+            desktop-file-utils appstream dpkg-dev fakeroot file lintian
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: run test bench deps clean
+.PHONY: run test bench package deps clean
 
 deps:
 	@missing=""; \
@@ -23,8 +25,8 @@ run: deps
 	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DKH_TESTS=OFF -DKH_BENCH=OFF
 	cmake --build build/release -j $(JOBS)
 	mkdir -p play
-	cp sounds/*.wbs play/ 2>/dev/null || true
-	cd play && ../build/release/knuffelhatz
+	cp sounds/*.wbs play/
+	build/release/knuffelhatz --data-dir play
 
 test: deps
 	cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKH_SANITIZE=ON
@@ -35,6 +37,18 @@ bench: deps
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DKH_TESTS=OFF
 	cmake --build build/bench -j $(JOBS) --target knuffelhatz_bench
 	build/bench/knuffelhatz_bench
+
+# Debian's hardening flags and its place for games, /usr/games; dpkg-shlibdeps works out the
+# library dependencies.
+package: deps
+	export DEB_BUILD_MAINT_OPTIONS=hardening=+all; \
+	cmake -S . -B build/package -DCMAKE_BUILD_TYPE=Release -DKH_TESTS=OFF -DKH_BENCH=OFF \
+	  -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games \
+	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
+	cmake --build build/package -j $(JOBS)
+	cd build/package && rm -f knuffelhatz_*.deb && cpack -G DEB
+	lintian --display-info build/package/knuffelhatz_*.deb
 
 clean:
 	rm -rf build
