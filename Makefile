@@ -3,7 +3,7 @@
 # make bench builds and runs the benchmarks
 
 PACKAGES := cmake g++ make pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libx11-dev fonts-lato \
-            libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick
+            libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick openbox
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 .PHONY: run test bench deps clean

@@ -28,6 +28,12 @@ void Viewport::toPicture(float deviceX, float deviceY, float& x, float& y) const
   y = map(deviceY, top, height);
 }
 
+void Viewport::toClient(float deviceX, float deviceY, float& x, float& y) const {
+  toPicture(deviceX, deviceY, x, y);
+  x = std::clamp(x - float(inset), 0.0f, float(std::max(width - 2 * inset - 1, 0)));
+  y = std::clamp(y - float(inset), 0.0f, float(std::max(height - 2 * inset - 1, 0)));
+}
+
 Rect Viewport::toDevice(const Rect& r) const {
   return {left + r.x * scale, top + r.y * scale, r.w * scale, r.h * scale};
 }
@@ -59,9 +65,9 @@ void drawDialogFrame(Surface& s) {
   ring(2, rgb(240, 240, 240), rgb(240, 240, 240));
 }
 
-void blitScaled(const Surface& src, const Rect& r, const Viewport& view, void* dst, int pitch) {
+void blitScaled(const Surface& src, const Rect& r, int x, int y, const Viewport& view, void* dst, int pitch) {
   const int s = view.scale;
-  const Rect d = view.toDevice(r);
+  const Rect d = view.toDevice({x, y, r.w, r.h});
   auto* base = static_cast<unsigned char*>(dst);
   auto devRow = [&](int y) { return reinterpret_cast<Pixel*>(base + std::ptrdiff_t(y) * pitch) + d.x; };
   for (int y = 0; y < r.h; ++y) {
@@ -71,8 +77,15 @@ void blitScaled(const Surface& src, const Rect& r, const Viewport& view, void* d
       std::memcpy(first, from, std::size_t(r.w) * sizeof(Pixel));
       continue;
     }
-    Pixel* out = first;
-    for (int x = 0; x < r.w; ++x, out += s) std::fill_n(out, s, from[x]);
+    // Written out for the common scales, so the compiler can widen the stores.
+    if (s == 2) {
+      for (int i = 0; i < r.w; ++i) first[2 * i] = first[2 * i + 1] = from[i];
+    } else if (s == 3) {
+      for (int i = 0; i < r.w; ++i) first[3 * i] = first[3 * i + 1] = first[3 * i + 2] = from[i];
+    } else {
+      Pixel* out = first;
+      for (int i = 0; i < r.w; ++i, out += s) std::fill_n(out, s, from[i]);
+    }
     // The other rows of this picture row are the same device row again.
     for (int k = 1; k < s; ++k) std::memcpy(devRow(d.y + y * s + k), first, std::size_t(d.w) * sizeof(Pixel));
   }

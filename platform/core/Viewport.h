@@ -12,6 +12,7 @@ struct Viewport {
   int left = 0, top = 0;  // device pixel of the picture's top-left corner
   int width = 0, height = 0;  // the picture, in its own pixels
   int areaWidth = 0, areaHeight = 0;  // the device area
+  int inset = 0;  // a frame of the picture's own around the window's client area
 
   // The largest whole scale (at least 1) at which the picture fits into the device area.
   static Viewport fit(int width, int height, int areaWidth, int areaHeight);
@@ -19,6 +20,8 @@ struct Viewport {
   // A device pixel as a pixel of the picture. Pixels of the black bars count as the
   // picture's pixels nearest to them, so a pointer in a bar is over that side's edge.
   void toPicture(float deviceX, float deviceY, float& x, float& y) const;
+  // A device pixel as a pixel of the client area inside the frame, which counts as the edge.
+  void toClient(float deviceX, float deviceY, float& x, float& y) const;
   // The device pixels a rectangle of the picture covers.
   Rect toDevice(const Rect& r) const;
   // The part of a rectangle of the picture that is shown whole on the device area.
@@ -35,8 +38,9 @@ int suggestedScale(int clientHeight, int decoration, int desktopHeight);
 constexpr int kDialogFrame = 3;
 void drawDialogFrame(Surface& s);
 
-// Enlarges the rectangle `r` of `src` (within view.shown) by the view's scale into 32-bit
-// device pixels at `dst`, whose rows are `pitch` bytes apart: device rectangle view.toDevice(r).
-void blitScaled(const Surface& src, const Rect& r, const Viewport& view, void* dst, int pitch);
+// Enlarges the rectangle `r` of `src` by the view's scale into 32-bit device pixels at `dst`,
+// whose rows are `pitch` bytes apart, where the picture's pixel (x, y) shows; r moved to
+// (x, y) must lie within view.shown.
+void blitScaled(const Surface& src, const Rect& r, int x, int y, const Viewport& view, void* dst, int pitch);
 
 }  // namespace kh

@@ -33,12 +33,12 @@ using FontPtr = std::unique_ptr<TTF_Font, Deleter<TTF_Font, TTF_CloseFont>>;
 struct SdlWindow {
   WindowPtr window;
   unsigned long xid = 0;
-  int clientWidth = 0, clientHeight = 0;
   int inset = 0;        // the drawn dialog frame around the client area
   bool titled = true;   // a window manager's frame with title bar; the one that goes fullscreen
   bool centred = false;
-  Surface picture;      // frame and client area as last presented, in the window's own pixels
-  std::optional<Rect> pending;  // picture pixels not yet on the screen
+  Surface picture;      // the window's own pixels: the drawn frame around the client area
+  const Surface* client = nullptr;  // the client area's pixels, as last presented
+  std::optional<Rect> pending;      // client pixels not yet on the screen
   bool whole = true;    // the whole window needs drawing again (new, resized, uncovered)
   Micros shownAt = INT64_MIN / 4;
   Rect windowed{};      // the frame as a window, kept while fullscreen
@@ -114,6 +114,7 @@ struct SdlBackend::Impl {
   std::unique_ptr<SdlAudio> audio;
   bool fontWarned = false;
   bool handlers = false;
+  Micros pumpedAt = INT64_MIN / 4;  // when SDL last asked the window system for events
 
   SdlWindow& at(WindowId id) {
     auto it = windows.find(id);
@@ -214,8 +215,6 @@ void SdlBackend::Impl::applyScale() {
 
 WindowId SdlBackend::createWindow(const WindowOptions& opts) {
   SdlWindow w;
-  w.clientWidth = opts.clientWidth;
-  w.clientHeight = opts.clientHeight;
   w.titled = opts.titleBar;
   w.centred = opts.centred;
   w.inset = opts.titleBar ? 0 : kDialogFrame;
@@ -341,37 +340,49 @@ int SdlBackend::screenHeight() { return desktopHeight(); }
 Viewport SdlBackend::Impl::view(SdlWindow& w) {
   int pw = 0, ph = 0;
   SDL_GetWindowSizeInPixels(w.window.get(), &pw, &ph);
-  return Viewport::fit(w.picture.width(), w.picture.height(), pw, ph);
+  Viewport v = Viewport::fit(w.picture.width(), w.picture.height(), pw, ph);
+  v.inset = w.inset;
+  return v;
 }
 
 void SdlBackend::Impl::show(SdlWindow& w, Micros t) {
   SDL_Window* win = w.window.get();
-  SDL_Surface* s = SDL_GetWindowSurface(win);
-  if (!s) return;
-  const Viewport v = Viewport::fit(w.picture.width(), w.picture.height(), s->w, s->h);
-  const Rect all{0, 0, w.picture.width(), w.picture.height()};
-  const Rect r = v.shown(w.whole ? all : w.pending.value_or(Rect{}));
+  SDL_Surface* s = w.client ? SDL_GetWindowSurface(win) : nullptr;
+  if (!s) {
+    // Nothing to show yet, or nowhere to show it: the next present tries again.
+    w.pending.reset();
+    w.shownAt = t;
+    return;
+  }
+  Viewport v = Viewport::fit(w.picture.width(), w.picture.height(), s->w, s->h);
+  const Surface& c = *w.client;
+  const int in = w.inset;
+  // What of the client area to draw, clipped to what the device shows whole.
+  Rect r = v.shown(w.whole ? Rect{in, in, c.width(), c.height()} : w.pending.value_or(Rect{}));
+  r = {r.x - in, r.y - in, r.w, r.h};
   const bool direct = s->format->BytesPerPixel == 4 && s->format->Rmask == 0xff0000 && s->format->Gmask == 0xff00 &&
                       s->format->Bmask == 0xff;
-  if (SDL_MUSTLOCK(s)) SDL_LockSurface(s);
-  if (w.whole) SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, 0, 0, 0));
-  if (r.w > 0 && r.h > 0) {
+  auto draw = [&](const Surface& from, const Rect& part, int x, int y) {
+    if (part.w <= 0 || part.h <= 0) return;
     if (direct) {
-      blitScaled(w.picture, r, v, s->pixels, s->pitch);
-    } else {
-      // Another pixel layout: let SDL convert while it enlarges, nearest pixel too.
-      SurfacePtr from(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<Pixel*>(w.picture.row(0)), w.picture.width(),
-                                                         w.picture.height(), 32, w.picture.width() * 4,
-                                                         SDL_PIXELFORMAT_RGB888));
-      const Rect d = v.toDevice(r);
-      SDL_Rect sr{r.x, r.y, r.w, r.h}, dr{d.x, d.y, d.w, d.h};
-      if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
-      if (from) SDL_BlitScaled(from.get(), &sr, s, &dr);
       if (SDL_MUSTLOCK(s)) SDL_LockSurface(s);
+      blitScaled(from, part, x, y, v, s->pixels, s->pitch);
+      if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
+      return;
     }
+    // Another pixel layout: SDL converts while it enlarges, nearest pixel too.
+    SurfacePtr f(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<Pixel*>(from.row(0)), from.width(), from.height(), 32,
+                                                    from.width() * 4, SDL_PIXELFORMAT_RGB888));
+    const Rect d = v.toDevice({x, y, part.w, part.h});
+    SDL_Rect sr{part.x, part.y, part.w, part.h}, dr{d.x, d.y, d.w, d.h};
+    if (f) SDL_BlitScaled(f.get(), &sr, s, &dr);
+  };
+  if (w.whole) {
+    SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, 0, 0, 0));
+    if (in) draw(w.picture, v.shown({0, 0, w.picture.width(), w.picture.height()}), 0, 0);
   }
-  if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
-  const Rect d = v.toDevice(r);
+  draw(c, r, r.x + in, r.y + in);
+  const Rect d = v.toDevice({r.x + in, r.y + in, r.w, r.h});
   const SDL_Rect dr = w.whole ? SDL_Rect{0, 0, s->w, s->h} : SDL_Rect{d.x, d.y, d.w, d.h};
   if (dr.w > 0 && dr.h > 0) SDL_UpdateWindowSurfaceRects(win, &dr, 1);
   w.whole = false;
@@ -383,45 +394,27 @@ Micros SdlBackend::Impl::nextDue() const {
   // A frame held back goes out with the next one, or two refreshes later at the latest.
   Micros due = INT64_MAX;
   for (const auto& [id, w] : windows)
-    if (w.pending || w.whole) due = std::min(due, w.shownAt + 2 * period);
+    if (w.client && (w.pending || w.whole)) due = std::min(due, w.shownAt + 2 * period);
   return due;
 }
 
 void SdlBackend::Impl::showDue(Micros t) {
   for (auto& [id, w] : windows)
-    if ((w.pending || w.whole) && t >= w.shownAt + 2 * period) show(w, t);
+    if (w.client && (w.pending || w.whole) && t >= w.shownAt + 2 * period) show(w, t);
 }
 
 void SdlBackend::present(WindowId id, const Surface& client, const Rect& dirty) {
   SdlWindow& w = impl_->at(id);
-  // Keep what the window shows, and of the dirty part only what really changed.
-  int x0 = INT_MAX, x1 = -1, y0 = INT_MAX, y1 = -1;
-  const int in = w.inset;
-  for (int y = dirty.y; y < dirty.y + dirty.h; ++y) {
-    const Pixel* from = client.row(y) + dirty.x;
-    Pixel* to = w.picture.row(y + in) + dirty.x + in;
-    if (std::equal(from, from + dirty.w, to)) continue;
-    int a = 0, b = dirty.w - 1;
-    while (from[a] == to[a]) ++a;
-    while (from[b] == to[b]) --b;
-    std::copy(from + a, from + b + 1, to + a);
-    x0 = std::min(x0, dirty.x + a);
-    x1 = std::max(x1, dirty.x + b);
-    y0 = std::min(y0, y);
-    y1 = y;
+  w.client = &client;
+  const Rect c{dirty.x + w.inset, dirty.y + w.inset, dirty.w, dirty.h};
+  if (!w.pending) {
+    w.pending = c;
+  } else {
+    const Rect& p = *w.pending;
+    const int l = std::min(p.x, c.x), t = std::min(p.y, c.y);
+    const int r = std::max(p.x + p.w, c.x + c.w), b = std::max(p.y + p.h, c.y + c.h);
+    w.pending = Rect{l, t, r - l, b - t};
   }
-  if (x1 >= 0) {
-    const Rect c{x0 + in, y0 + in, x1 - x0 + 1, y1 - y0 + 1};
-    if (!w.pending) {
-      w.pending = c;
-    } else {
-      const Rect& p = *w.pending;
-      const int l = std::min(p.x, c.x), t = std::min(p.y, c.y);
-      const int r = std::max(p.x + p.w, c.x + c.w), b = std::max(p.y + p.h, c.y + c.h);
-      w.pending = Rect{l, t, r - l, b - t};
-    }
-  }
-  if (!w.pending && !w.whole) return;
   // No faster than the display shows frames, except a frame that answers a click.
   const Micros t = now();
   if (impl_->prompt || w.whole || t - w.shownAt >= impl_->period - impl_->period / 8) {
@@ -497,10 +490,7 @@ void SdlBackend::Impl::toClient(SdlWindow& w, Sint32 x, Sint32 y, InputEvent& ev
   const Viewport v = view(w);
   const float dx = ww > 0 ? float(x) * float(v.areaWidth) / float(ww) : float(x);
   const float dy = wh > 0 ? float(y) * float(v.areaHeight) / float(wh) : float(y);
-  float px = 0, py = 0;
-  v.toPicture(dx, dy, px, py);
-  ev.x = std::clamp(px - float(w.inset), 0.0f, float(w.clientWidth - 1));
-  ev.y = std::clamp(py - float(w.inset), 0.0f, float(w.clientHeight - 1));
+  v.toClient(dx, dy, ev.x, ev.y);
 }
 
 void SdlBackend::Impl::checkWindows() {
@@ -598,8 +588,10 @@ bool SdlBackend::waitEvent(InputEvent& ev, Micros deadline) {
     }
     const Micros ms = (left + 999) / 1000;
     SDL_Event e;
-    if (SDL_WaitEventTimeout(&e, int(std::min<Micros>(ms, INT_MAX))) == 0) {
-      if (now() >= deadline) return false;
+    const int got = SDL_WaitEventTimeout(&e, int(std::min<Micros>(ms, INT_MAX)));
+    impl_->pumpedAt = now();
+    if (!got) {
+      if (impl_->pumpedAt >= deadline) return false;
       continue;
     }
     if (impl_->translate(e, ev)) return true;
@@ -608,8 +600,16 @@ bool SdlBackend::waitEvent(InputEvent& ev, Micros deadline) {
 
 bool SdlBackend::pollEvent(InputEvent& ev) {
   impl_->checkWindows();
+  // Asking the X server again within a millisecond of the last time finds nothing new worth
+  // a trip: the queue SDL already holds is enough.
+  const Micros t = now();
+  const bool fresh = t - impl_->pumpedAt < 1000;
+  if (!fresh) {
+    SDL_PumpEvents();
+    impl_->pumpedAt = t;
+  }
   SDL_Event e;
-  while (SDL_PollEvent(&e))
+  while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
     if (impl_->translate(e, ev)) return true;
   return false;
 }
