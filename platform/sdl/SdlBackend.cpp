@@ -113,7 +113,7 @@ struct SdlBackend::Impl {
   std::map<std::string, std::string> fontFiles;
   std::unique_ptr<SdlAudio> audio;
   bool fontWarned = false;
-  bool handlers = false;
+  void* xDisplay = nullptr;  // the X connection, once a window shows which
   Micros pumpedAt = INT64_MIN / 4;  // when SDL last asked the window system for events
 
   SdlWindow& at(WindowId id) {
@@ -171,12 +171,24 @@ SdlBackend::SdlBackend(SdlOptions options) : impl_(std::make_unique<Impl>()) {
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
-  const bool chosen = asked && *asked;
-  if (!chosen && !SDL_getenv("DISPLAY") && !SDL_getenv("WAYLAND_DISPLAY"))
-    throw std::runtime_error("no display to open a window on (neither DISPLAY nor WAYLAND_DISPLAY is set)");
-  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
-    throw std::runtime_error(std::string("cannot open a window: ") + SDL_GetError());
+  auto set = [](const char* name) {
+    const char* v = SDL_getenv(name);
+    return v && *v;
+  };
+  const bool chosen = set("SDL_VIDEODRIVER");
+  if (!chosen) {
+    // Only the desktops the environment names, so SDL neither falls back to an invisible
+    // driver nor tries, and complains about, one that is not there.
+    if (!set("DISPLAY") && !set("WAYLAND_DISPLAY"))
+      throw std::runtime_error("no display to open a window on (neither DISPLAY nor WAYLAND_DISPLAY is set)");
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, !set("WAYLAND_DISPLAY") ? "x11" : !set("DISPLAY") ? "wayland,x11" : "x11,wayland");
+  }
+  x11::installErrorHandlers();
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    const std::string why = SDL_GetError();
+    SDL_Quit();
+    throw std::runtime_error("cannot open a window on the display: " + why);
+  }
   if (!chosen && !isDesktopDriver(SDL_GetCurrentVideoDriver())) {
     const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "none";
     SDL_Quit();
@@ -198,6 +210,7 @@ SdlBackend::~SdlBackend() {
   impl_->windows.clear();
   impl_->arrow.reset();
   impl_->cross.reset();
+  x11::settle(impl_->xDisplay);
   if (impl_->ttf) TTF_Quit();
   SDL_Quit();
 }
@@ -236,10 +249,7 @@ WindowId SdlBackend::createWindow(const WindowOptions& opts) {
   w.window.reset(SDL_CreateWindow(opts.caption.c_str(), pos, pos, w.picture.width() * s, w.picture.height() * s, flags));
   if (!w.window) throw std::runtime_error(std::string("cannot create a window: ") + SDL_GetError());
   w.xid = x11::windowId(w.window.get());
-  if (!impl_->handlers) {
-    x11::installErrorHandlers(w.window.get());
-    impl_->handlers = true;
-  }
+  if (!impl_->xDisplay) impl_->xDisplay = x11::display(w.window.get());
   if (w.titled) {
     x11::setCloseOnlyHints(w.window.get());
     x11::requestFrameExtents(w.window.get());

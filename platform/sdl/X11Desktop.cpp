@@ -94,10 +94,15 @@ bool frameExtents(SDL_Window* w, int& left, int& right, int& top, int& bottom) {
   return ok;
 }
 
-void installErrorHandlers(SDL_Window* anyWindow) {
-  if (!target(anyWindow).display) return;
+void installErrorHandlers() {
   XSetErrorHandler(onError);
   XSetIOErrorHandler(onIoError);
+}
+
+void* display(SDL_Window* w) { return target(w).display; }
+
+void settle(void* display) {
+  if (display) XSync(static_cast<Display*>(display), False);
 }
 
 unsigned long windowId(SDL_Window* w) { return target(w).window; }

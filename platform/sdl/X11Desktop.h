@@ -23,8 +23,14 @@ unsigned long windowId(SDL_Window* w);
 
 // Replaces Xlib's error handlers, which print raw protocol errors and end the program, by
 // ones that keep quiet and remember the window a request failed on (see lastFailedWindow),
-// and report a lost connection in one line before ending the program.
-void installErrorHandlers(SDL_Window* anyWindow);
+// and report a lost connection in one line before ending the program. Before SDL starts,
+// so that SDL hands errors on to them and puts them back when it ends.
+void installErrorHandlers();
+// The window's X connection, null for a window of another kind.
+void* display(SDL_Window* w);
+// Waits until the X server has answered every request sent so far, so that the errors of
+// requests about windows destroyed by others reach our handler, not SDL's at shutdown.
+void settle(void* display);
 // The X window that a request last failed on for not existing, 0 if none.
 unsigned long lastFailedWindow();
 // The X window that the window system's notice says was destroyed, 0 for other notices.
