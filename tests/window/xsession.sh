@@ -46,7 +46,7 @@ kh_prepare_desktop() {
     xprop -root -remove _MOTIF_WM_HINTS || kh_fail "cannot talk to the X server"
   if [ -n "${KH_WM:-}" ]; then
     command -v "$KH_WM" >/dev/null || kh_fail "no window manager $KH_WM"
-    HOME=$(mktemp -d /tmp/kh-wm.XXXXXX) "$KH_WM" >/dev/null 2>&1 &
+    HOME=$(mktemp -d /tmp/kh-home.XXXXXX) "$KH_WM" >/dev/null 2>&1 &
     KH_WM_PID=$!
     # Running once it has claimed the screen.
     local i
