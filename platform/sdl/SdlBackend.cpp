@@ -93,7 +93,12 @@ int firstCodePoint(const char* s) {
 
 void reportFatal(std::string_view message) {
   reportProblem(message);
-  // Without a video subsystem SDL opens its own connection for the box, if there is a display.
+  // A box only where someone can see it: SDL's last resort would otherwise try a helper
+  // program that complains on stderr about the missing display.
+  const char* x = SDL_getenv("DISPLAY");
+  const char* wl = SDL_getenv("WAYLAND_DISPLAY");
+  const bool visible = (x && *x && x11::displayAnswers()) || (wl && *wl);
+  if (!visible) return;
   const std::string text(message);
   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Knuffelhatz", text.c_str(), nullptr);
 }

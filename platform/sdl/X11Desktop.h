@@ -18,6 +18,9 @@ void requestFrameExtents(SDL_Window* w);
 // The frame the window manager gives or will give the window, if it said so.
 bool frameExtents(SDL_Window* w, int& left, int& right, int& top, int& bottom);
 
+// True when the X display named by DISPLAY answers.
+bool displayAnswers();
+
 // The window's X id, 0 for a window of another kind.
 unsigned long windowId(SDL_Window* w);
 
