@@ -16,8 +16,9 @@ kh_expect_end() {
     # Where the program shows the message in a box too, a person would dismiss it.
     box=$(xwininfo -root -children 2>/dev/null | sed -n 's/^ *\(0x[0-9a-f]*\) "Knuffelhatz": .*/\1/p' | head -1)
     if [ -n "$box" ] && [ "$i" -gt 10 ]; then
-      eval "$(xdotool getwindowgeometry --shell "$box" 2>/dev/null)"
-      xdotool mousemove $((X + 20)) $((Y + 20)) key Return 2>/dev/null
+      xdotool windowfocus "$box" 2>/dev/null
+      sleep 0.2
+      xdotool key Return 2>/dev/null
     fi
     sleep 0.1
   done
