@@ -2,7 +2,7 @@
 # make test  installs what is missing, builds with sanitizers and runs every test
 # make bench builds and runs the benchmarks
 
-PACKAGES := cmake g++ make pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libx11-dev fonts-lato \
+PACKAGES := cmake g++ make pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libx11-dev libxext-dev fonts-lato \
             libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick openbox
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 

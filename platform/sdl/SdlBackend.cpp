@@ -8,6 +8,7 @@
 #include <chrono>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <optional>
 #include <stdexcept>
 
@@ -42,6 +43,8 @@ struct SdlWindow {
   bool whole = true;    // the whole window needs drawing again (new, resized, uncovered)
   Micros shownAt = INT64_MIN / 4;
   Rect windowed{};      // the frame as a window, kept while fullscreen
+  std::unique_ptr<x11::SharedPixels> shared;  // where the X server reads our pixels directly
+  bool sharedTried = false;
 };
 
 // Finds a font file for a pattern such as "Arial Black,Lato Black:weight=black".
@@ -362,27 +365,54 @@ Viewport SdlBackend::Impl::view(SdlWindow& w) {
 
 void SdlBackend::Impl::show(SdlWindow& w, Micros t) {
   SDL_Window* win = w.window.get();
-  SDL_Surface* s = w.client ? SDL_GetWindowSurface(win) : nullptr;
-  if (!s) {
-    // Nothing to show yet, or nowhere to show it: the next present tries again.
+  auto done = [&] {
+    w.whole = false;
     w.pending.reset();
     w.shownAt = t;
-    return;
+  };
+  if (!w.client) return done();
+  if (!w.sharedTried) {
+    w.sharedTried = true;
+    w.shared = x11::SharedPixels::create(win);
   }
-  Viewport v = Viewport::fit(w.picture.width(), w.picture.height(), s->w, s->h);
+  // Where the pixels go: memory the X server reads directly, or SDL's window surface.
+  int dw = 0, dh = 0, pitch = 0;
+  void* pixels = nullptr;
+  SDL_Surface* s = nullptr;
+  if (w.shared) {
+    SDL_GetWindowSizeInPixels(win, &dw, &dh);
+    if (w.shared->width() != dw || w.shared->height() != dh) w.whole = true;
+    if (w.shared->fit(dw, dh)) {
+      pixels = w.shared->pixels();
+      pitch = w.shared->pitch();
+    } else {
+      w.shared.reset();
+      w.whole = true;
+    }
+  }
+  if (!pixels) {
+    s = SDL_GetWindowSurface(win);
+    if (!s) return done();
+    dw = s->w;
+    dh = s->h;
+    pitch = s->pitch;
+    pixels = s->pixels;
+  }
+  Viewport v = Viewport::fit(w.picture.width(), w.picture.height(), dw, dh);
   const Surface& c = *w.client;
   const int in = w.inset;
   // What of the client area to draw, clipped to what the device shows whole.
   Rect r = v.shown(w.whole ? Rect{in, in, c.width(), c.height()} : w.pending.value_or(Rect{}));
   r = {r.x - in, r.y - in, r.w, r.h};
-  const bool direct = s->format->BytesPerPixel == 4 && s->format->Rmask == 0xff0000 && s->format->Gmask == 0xff00 &&
-                      s->format->Bmask == 0xff;
+  const bool direct = !s || (s->format->BytesPerPixel == 4 && s->format->Rmask == 0xff0000 &&
+                             s->format->Gmask == 0xff00 && s->format->Bmask == 0xff);
+  const bool lock = s && SDL_MUSTLOCK(s);
   auto draw = [&](const Surface& from, const Rect& part, int x, int y) {
     if (part.w <= 0 || part.h <= 0) return;
     if (direct) {
-      if (SDL_MUSTLOCK(s)) SDL_LockSurface(s);
-      blitScaled(from, part, x, y, v, s->pixels, s->pitch);
-      if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
+      if (lock) SDL_LockSurface(s);
+      blitScaled(from, part, x, y, v, lock ? s->pixels : pixels, pitch);
+      if (lock) SDL_UnlockSurface(s);
       return;
     }
     // Another pixel layout: SDL converts while it enlarges, nearest pixel too.
@@ -393,16 +423,24 @@ void SdlBackend::Impl::show(SdlWindow& w, Micros t) {
     if (f) SDL_BlitScaled(f.get(), &sr, s, &dr);
   };
   if (w.whole) {
-    SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, 0, 0, 0));
+    if (s) {
+      SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, 0, 0, 0));
+    } else {
+      for (int y = 0; y < dh; ++y) std::memset(static_cast<char*>(pixels) + std::ptrdiff_t(y) * pitch, 0, std::size_t(dw) * 4);
+    }
     if (in) draw(w.picture, v.shown({0, 0, w.picture.width(), w.picture.height()}), 0, 0);
   }
   draw(c, r, r.x + in, r.y + in);
-  const Rect d = v.toDevice({r.x + in, r.y + in, r.w, r.h});
-  const SDL_Rect dr = w.whole ? SDL_Rect{0, 0, s->w, s->h} : SDL_Rect{d.x, d.y, d.w, d.h};
-  if (dr.w > 0 && dr.h > 0) SDL_UpdateWindowSurfaceRects(win, &dr, 1);
-  w.whole = false;
-  w.pending.reset();
-  w.shownAt = t;
+  const Rect d = w.whole ? Rect{0, 0, dw, dh} : v.toDevice({r.x + in, r.y + in, r.w, r.h});
+  if (d.w > 0 && d.h > 0) {
+    if (s) {
+      const SDL_Rect dr{d.x, d.y, d.w, d.h};
+      SDL_UpdateWindowSurfaceRects(win, &dr, 1);
+    } else {
+      w.shared->put(d.x, d.y, d.w, d.h);
+    }
+  }
+  done();
 }
 
 Micros SdlBackend::Impl::nextDue() const {
@@ -573,6 +611,8 @@ bool SdlBackend::Impl::translate(const SDL_Event& e, InputEvent& ev) {
       }
       return false;
     case SDL_SYSWMEVENT: {
+      for (auto& [id, sw] : windows)
+        if (sw.shared) sw.shared->done(e.syswm.msg);
       const unsigned long gone = x11::destroyedWindow(e.syswm.msg);
       for (const auto& [id, sw] : windows)
         if (gone && sw.xid == gone) throw std::runtime_error("a window of the game was destroyed by another program");

@@ -1,6 +1,8 @@
 #pragma once
 #include <SDL.h>
 
+#include <memory>
+
 struct SDL_SysWMmsg;
 
 namespace kh::x11 {
@@ -38,5 +40,35 @@ void settle(void* display);
 unsigned long lastFailedWindow();
 // The X window that the window system's notice says was destroyed, 0 for other notices.
 unsigned long destroyedWindow(const SDL_SysWMmsg* msg);
+
+// A window's pixels in memory shared with a local X server: handed over without waiting
+// for the server (SDL's window surface waits for it at every update).
+class SharedPixels {
+ public:
+  // Null where the window is not an X11 one, the server is not local or its pixels are not
+  // 32-bit 0x00RRGGBB.
+  static std::unique_ptr<SharedPixels> create(SDL_Window* w);
+  ~SharedPixels();
+  SharedPixels(const SharedPixels&) = delete;
+  SharedPixels& operator=(const SharedPixels&) = delete;
+
+  // Sized for a window of w x h pixels; false if that fails. Pixels are kept while the size is.
+  bool fit(int w, int h);
+  int width() const;
+  int height() const;
+  void* pixels();
+  int pitch() const;
+  // Hands a rectangle to the X server; until it is done with it (see done()), the next
+  // call first waits for it.
+  void put(int x, int y, int w, int h);
+  // Notes the X server's word that it is done with a put.
+  void done(const SDL_SysWMmsg* msg);
+
+  struct State;
+
+ private:
+  explicit SharedPixels(std::unique_ptr<State> s);
+  std::unique_ptr<State> s_;
+};
 
 }  // namespace kh::x11
