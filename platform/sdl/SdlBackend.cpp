@@ -45,6 +45,7 @@ struct SdlWindow {
   Rect windowed{};      // the frame as a window, kept while fullscreen
   std::unique_ptr<x11::SharedPixels> shared;  // where the X server reads our pixels directly
   bool sharedTried = false;
+  bool gone = false;  // destroyed by another program
 };
 
 // Finds a font file for a pattern such as "Arial Black,Lato Black:weight=black".
@@ -215,7 +216,7 @@ SdlBackend::SdlBackend(SdlOptions options) : impl_(std::make_unique<Impl>()) {
 SdlBackend::~SdlBackend() {
   impl_->audio.reset();
   impl_->fonts.clear();
-  impl_->windows.clear();
+  while (!impl_->windows.empty()) destroyWindow(impl_->windows.begin()->first);
   impl_->arrow.reset();
   impl_->cross.reset();
   x11::settle(impl_->xDisplay);
@@ -276,7 +277,12 @@ WindowId SdlBackend::createWindow(const WindowOptions& opts) {
   return id;
 }
 
-void SdlBackend::destroyWindow(WindowId id) { impl_->windows.erase(id); }
+void SdlBackend::destroyWindow(WindowId id) {
+  auto it = impl_->windows.find(id);
+  if (it == impl_->windows.end()) return;
+  if (it->second.gone) x11::forgetGone(it->second.window.get());
+  impl_->windows.erase(it);
+}
 
 void SdlBackend::Impl::setFullscreen(SdlWindow& w, bool on) {
   SDL_Window* win = w.window.get();
@@ -549,8 +555,11 @@ void SdlBackend::Impl::toClient(SdlWindow& w, Sint32 x, Sint32 y, InputEvent& ev
 void SdlBackend::Impl::checkWindows() {
   const unsigned long failed = x11::lastFailedWindow();
   if (!failed) return;
-  for (const auto& [id, w] : windows)
-    if (w.xid == failed) throw std::runtime_error("a window of the game was destroyed by another program");
+  for (auto& [id, w] : windows)
+    if (w.xid == failed) {
+      w.gone = true;
+      throw std::runtime_error("a window of the game was destroyed by another program");
+    }
 }
 
 bool SdlBackend::Impl::translate(const SDL_Event& e, InputEvent& ev) {
@@ -611,11 +620,12 @@ bool SdlBackend::Impl::translate(const SDL_Event& e, InputEvent& ev) {
       }
       return false;
     case SDL_SYSWMEVENT: {
-      for (auto& [id, sw] : windows)
-        if (sw.shared) sw.shared->done(e.syswm.msg);
       const unsigned long gone = x11::destroyedWindow(e.syswm.msg);
-      for (const auto& [id, sw] : windows)
-        if (gone && sw.xid == gone) throw std::runtime_error("a window of the game was destroyed by another program");
+      for (auto& [id, sw] : windows)
+        if (gone && sw.xid == gone) {
+          sw.gone = true;
+          throw std::runtime_error("a window of the game was destroyed by another program");
+        }
       return false;
     }
     default: return false;
@@ -630,26 +640,30 @@ bool SdlBackend::Impl::translate(const SDL_Event& e, InputEvent& ev) {
 }
 
 bool SdlBackend::waitEvent(InputEvent& ev, Micros deadline) {
-  // SDL_WaitEventTimeout looks at the queue itself first: one trip to the X server per wake-up.
   for (;;) {
     impl_->checkWindows();
-    const Micros t = now();
+    Micros t = now();
     impl_->showDue(t);
+    SDL_Event e;
+    if (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
+      if (impl_->translate(e, ev)) return true;
+      continue;
+    }
     const Micros until = std::min(deadline, impl_->nextDue());
-    const Micros left = until - t;
-    if (left <= 0) {
+    if (until - t <= 0) {
       if (t >= deadline) return pollEvent(ev);
       continue;
     }
-    const Micros ms = (left + 999) / 1000;
-    SDL_Event e;
-    const int got = SDL_WaitEventTimeout(&e, int(std::min<Micros>(ms, INT_MAX)));
-    impl_->pumpedAt = now();
-    if (!got) {
-      if (impl_->pumpedAt >= deadline) return false;
+    if (impl_->xDisplay) {
+      // Waiting on the X connection ourselves, to the microsecond; SDL looks only if
+      // something came.
+      if (x11::waitForInput(impl_->xDisplay, until - t)) SDL_PumpEvents();
+      impl_->pumpedAt = now();
       continue;
     }
-    if (impl_->translate(e, ev)) return true;
+    const int got = SDL_WaitEventTimeout(&e, int(std::min<Micros>((until - t + 999) / 1000, INT_MAX)));
+    impl_->pumpedAt = now();
+    if (got && impl_->translate(e, ev)) return true;
   }
 }
 
@@ -660,7 +674,7 @@ bool SdlBackend::pollEvent(InputEvent& ev) {
   const Micros t = now();
   const bool fresh = t - impl_->pumpedAt < 1000;
   if (!fresh) {
-    SDL_PumpEvents();
+    if (!impl_->xDisplay || x11::waitForInput(impl_->xDisplay, 0)) SDL_PumpEvents();
     impl_->pumpedAt = t;
   }
   SDL_Event e;

@@ -5,6 +5,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
+#include <poll.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
@@ -116,7 +117,27 @@ bool displayAnswers() {
   return true;
 }
 
+bool waitForInput(void* display, long long micros) {
+  auto* d = static_cast<Display*>(display);
+  // Events may already wait inside Xlib, read off the connection along with a reply.
+  if (XEventsQueued(d, QueuedAfterReading) > 0) return true;
+  pollfd p{ConnectionNumber(d), POLLIN, 0};
+  const timespec t{time_t(micros / 1'000'000), long(micros % 1'000'000) * 1000};
+  return ppoll(&p, 1, &t, nullptr) != 0;
+}
+
 unsigned long windowId(SDL_Window* w) { return target(w).window; }
+
+void forgetGone(SDL_Window* w) {
+  const Target t = target(w);
+  if (!t.display || !(SDL_GetWindowFlags(w) & SDL_WINDOW_SHOWN)) return;
+  XEvent ev{};
+  ev.xunmap.type = UnmapNotify;
+  ev.xunmap.display = t.display;
+  ev.xunmap.event = t.window;
+  ev.xunmap.window = t.window;
+  XPutBackEvent(t.display, &ev);
+}
 
 unsigned long lastFailedWindow() { return failedWindow(); }
 
@@ -130,11 +151,9 @@ struct SharedPixels::State {
   Window window = 0;
   Visual* visual = nullptr;
   int depth = 0;
-  int completion = 0;  // the event type of the server's word that a put is done
   GC gc = nullptr;
   XImage* image = nullptr;
   XShmSegmentInfo shm{};
-  bool pending = false;  // a put the server may still be reading
 
   void release() {
     if (!image) return;
@@ -144,7 +163,6 @@ struct SharedPixels::State {
     XDestroyImage(image);
     shmdt(shm.shmaddr);
     image = nullptr;
-    pending = false;
   }
   ~State() {
     release();
@@ -166,7 +184,6 @@ std::unique_ptr<SharedPixels> SharedPixels::create(SDL_Window* w) {
   st->window = t.window;
   st->visual = a.visual;
   st->depth = a.depth;
-  st->completion = XShmGetEventBase(t.display) + ShmCompletion;
   st->gc = XCreateGC(t.display, t.window, 0, nullptr);
   if (!st->gc) return nullptr;
   return std::unique_ptr<SharedPixels>(new SharedPixels(std::move(st)));
@@ -212,26 +229,15 @@ int SharedPixels::width() const { return s_->image ? s_->image->width : 0; }
 int SharedPixels::height() const { return s_->image ? s_->image->height : 0; }
 int SharedPixels::pitch() const { return s_->image ? s_->image->bytes_per_line : 0; }
 
-void* SharedPixels::pixels() {
-  State& st = *s_;
-  // Not while the server may still be reading the last put.
-  if (st.pending) {
-    XSync(st.display, False);
-    st.pending = false;
-  }
-  return st.image ? st.image->data : nullptr;
-}
+void* SharedPixels::pixels() { return s_->image ? s_->image->data : nullptr; }
 
 void SharedPixels::put(int x, int y, int w, int h) {
   State& st = *s_;
   if (!st.image) return;
-  XShmPutImage(st.display, st.window, st.gc, st.image, x, y, x, y, unsigned(w), unsigned(h), True);
+  // No word back when it is done: that would wake us once more for every frame. Frames come
+  // a display refresh apart, and the server copies a frame in well under a millisecond.
+  XShmPutImage(st.display, st.window, st.gc, st.image, x, y, x, y, unsigned(w), unsigned(h), False);
   XFlush(st.display);
-  st.pending = true;
-}
-
-void SharedPixels::done(const SDL_SysWMmsg* msg) {
-  if (msg && msg->subsystem == SDL_SYSWM_X11 && msg->msg.x11.event.type == s_->completion) s_->pending = false;
 }
 
 }  // namespace kh::x11

@@ -23,6 +23,11 @@ bool frameExtents(SDL_Window* w, int& left, int& right, int& top, int& bottom);
 // True when the X display named by DISPLAY answers.
 bool displayAnswers();
 
+// Waits until the X server has something for us or `micros` have passed (0: just looks);
+// true if it has, or if Xlib already holds unread events. One system call, where SDL's own
+// wait and look make a dozen.
+bool waitForInput(void* display, long long micros);
+
 // The window's X id, 0 for a window of another kind.
 unsigned long windowId(SDL_Window* w);
 
@@ -36,6 +41,9 @@ void* display(SDL_Window* w);
 // Waits until the X server has answered every request sent so far, so that the errors of
 // requests about windows destroyed by others reach our handler, not SDL's at shutdown.
 void settle(void* display);
+// For a window destroyed by others: SDL waits for the window's unmapping when it hides or
+// destroys a shown window, which never comes for a window that is gone. This tells it.
+void forgetGone(SDL_Window* w);
 // The X window that a request last failed on for not existing, 0 if none.
 unsigned long lastFailedWindow();
 // The X window that the window system's notice says was destroyed, 0 for other notices.
@@ -58,11 +66,8 @@ class SharedPixels {
   int height() const;
   void* pixels();
   int pitch() const;
-  // Hands a rectangle to the X server; until it is done with it (see done()), the next
-  // call first waits for it.
+  // Hands a rectangle to the X server, without waiting for it.
   void put(int x, int y, int w, int h);
-  // Notes the X server's word that it is done with a put.
-  void done(const SDL_SysWMmsg* msg);
 
   struct State;
 

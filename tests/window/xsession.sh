@@ -80,6 +80,10 @@ kh_start() {
 kh_stop() {
   if [ -n "${KH_PID:-}" ] && kill -0 "$KH_PID" 2>/dev/null; then
     kill "$KH_PID" 2>/dev/null
+    # A program stuck somewhere does not answer the polite request: no test waits for ever.
+    local i
+    for i in $(seq 50); do kill -0 "$KH_PID" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$KH_PID" 2>/dev/null && { echo "the game did not end when asked; killed" >&2; kill -9 "$KH_PID"; }
     wait "$KH_PID" 2>/dev/null
   fi
   KH_PID=
