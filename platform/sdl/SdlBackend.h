@@ -21,8 +21,9 @@ struct SdlOptions {
 // The program must stop: one line on stderr and, where a display can show one, a message box.
 void reportFatal(std::string_view message);
 
-// Real windows through SDL2: each window's pixels enlarged by a whole scale into its window
-// surface, only what changed and no faster than the display refreshes; F11 and Alt+Enter
+// Real windows through SDL2: each window's pixels enlarged by a whole scale into memory the
+// X server reads directly (SDL's window surface elsewhere), only what changed and no faster
+// than the display refreshes; F11 and Alt+Enter
 // put the play window (the one with a title bar) on the full screen. Text through SDL2_ttf
 // with the font found by fontconfig, sound through SDL's audio.
 class SdlBackend : public Backend {
