@@ -3,8 +3,8 @@
 # make bench builds and runs the benchmarks
 # make package builds a Debian package, build/package/knuffelhatz_*.deb, and checks it with lintian
 
-PACKAGES := cmake g++ make pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-lato \
-            libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick \
+PACKAGES := cmake g++ make pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libx11-dev libxext-dev fonts-lato \
+            libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick openbox \
             desktop-file-utils appstream dpkg-dev fakeroot file lintian
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 

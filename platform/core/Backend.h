@@ -16,7 +16,7 @@ struct WindowOptions {
   int clientWidth = 0;
   int clientHeight = 0;
   std::string caption;
-  bool titleBar = true;      // fixed single border with caption; false: no title bar at all
+  bool titleBar = true;      // fixed single border with caption; false: a fixed dialog border, no title bar
   bool skipTaskbar = false;
   bool centred = false;      // else wherever the desktop puts it
   const Surface* icon = nullptr;
@@ -77,6 +77,8 @@ class Backend {
   virtual int screenWidth() = 0;
   virtual int screenHeight() = 0;
   // Shows the client area's pixels; only the part in `dirty` changed since the last call.
+  // `client` stays valid and unchanged, but for the next call's dirty part, until the next
+  // call or destroyWindow: the screen may take the pixels up to a display refresh later.
   virtual void present(WindowId id, const Surface& client, const Rect& dirty) = 0;
   virtual void setCursor(Cursor c) = 0;
   virtual TextBitmap renderText(const FontSpec& font, std::string_view utf8) = 0;

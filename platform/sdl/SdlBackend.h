@@ -21,8 +21,11 @@ struct SdlOptions {
 // The program must stop: one line on stderr and, where a display can show one, a message box.
 void reportFatal(std::string_view message);
 
-// Real windows through SDL2: software frame buffers shown through streaming textures,
-// text through SDL2_ttf with the font found by fontconfig, sound through SDL's audio.
+// Real windows through SDL2: each window's pixels enlarged by a whole scale into memory the
+// X server reads directly (SDL's window surface elsewhere), only what changed and no faster
+// than the display refreshes; F11 and Alt+Enter
+// put the play window (the one with a title bar) on the full screen. Text through SDL2_ttf
+// with the font found by fontconfig, sound through SDL's audio.
 class SdlBackend : public Backend {
  public:
   explicit SdlBackend(SdlOptions options = {});  // throws std::runtime_error when there is no display
@@ -45,6 +48,15 @@ class SdlBackend : public Backend {
   bool pollEvent(InputEvent& ev) override;
   std::uint64_t randomSeed() override;
   MciDevice& mci() override;
+
+  // The whole-number scale the windows are shown at when they are windows.
+  int scale() const;
+  // What F11 does, for tools: the play window on the full screen, now and in later rounds.
+  void setFullscreen(bool on);
+  // When the window's pixels were last handed to the window system (now()'s clock).
+  Micros shownAt(WindowId id);
+  // Queues a left click at a client point, as the mouse would, for tools.
+  void queueClick(WindowId id, int x, int y);
 
  private:
   struct Impl;

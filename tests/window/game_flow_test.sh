@@ -18,7 +18,7 @@ TITLE=$(kh_wait_for kh_title_window 30) || { kh_alive; kh_fail "no title window 
 T0=$(kh_now)
 kh_note "title window $TITLE is up"
 # Where the start prompt goes: Label3 of the title window.
-PROMPT_AREA=(120 104 193 17)
+PROMPT_AREA=($((KH_TITLE_IN + 120)) $((KH_TITLE_IN + 104)) 193 17)
 WAITING=$(kh_crop_sum "$TITLE" "${PROMPT_AREA[@]}")
 
 # A key straight away: the clock has not given permission yet (that takes two ticks).
@@ -78,7 +78,7 @@ awk -v s="$LENGTH" 'BEGIN { exit !(s >= 88 && s <= 110) }' ||
 sleep 0.5
 [ -z "$(kh_play_window)" ] || kh_fail "the play window is still shown after the game"
 read -r TX TY TW TH TB TMAP <<<"$(kh_geometry "$TITLE2")"
-[ "$TW" = 338 ] && [ "$TH" = 179 ] || kh_fail "the title window is ${TW}x$TH after the game"
+[ "$TW" = $KH_TITLE_W ] && [ "$TH" = $KH_TITLE_H ] || kh_fail "the title window is ${TW}x$TH after the game"
 import -window root "$WORK/result.png"
 kh_note "screenshot of the result: $WORK/result.png"
 SCORE=$(kh_read_score "$WORK/Hi.wbh")

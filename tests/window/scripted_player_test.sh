@@ -16,9 +16,9 @@ kh_begin player
 
 TITLE=$(kh_wait_for kh_title_window 30) || { kh_alive; kh_fail "no title window within 30 s"; }
 T0=$(kh_now)
-WAITING=$(kh_crop_sum "$TITLE" 120 104 193 17)
+WAITING=$(kh_crop_sum "$TITLE" $((KH_TITLE_IN + 120)) $((KH_TITLE_IN + 104)) 193 17)
 prompt_changed() {
-  [ "$(kh_crop_sum "$TITLE" 120 104 193 17)" != "$WAITING" ] && echo yes
+  [ "$(kh_crop_sum "$TITLE" $((KH_TITLE_IN + 120)) $((KH_TITLE_IN + 104)) 193 17)" != "$WAITING" ] && echo yes
 }
 kh_wait_for prompt_changed 15 >/dev/null || kh_fail "the start prompt did not appear within 15 s"
 kh_note "start prompt after $(kh_since "$T0") s"

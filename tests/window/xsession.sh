@@ -1,14 +1,15 @@
 # Helpers for driving Knuffelhatz in a real window under a virtual X server.
-# Sourced by the *_test.sh scripts beside it; they run inside `xvfb-run` (no window manager,
-# keyboard focus follows the pointer).
+# Sourced by the *_test.sh scripts beside it; they run inside `xvfb-run`, on a bare X server
+# (keyboard focus follows the pointer) or, with KH_WM set (openbox, metacity), under that
+# window manager.
 
 # kh_enter SCRIPT BINARY REPOSITORY: runs the calling test script again inside its own virtual
-# X server (1024x768), then sets BIN and ROOT from its arguments.
+# X server (KH_SCREEN, 1024x768 unless set), then sets BIN and ROOT from its arguments.
 kh_enter() {
   local script=$1
   shift
   if [ -z "${KH_IN_XVFB:-}" ]; then
-    exec env KH_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" bash "$script" "$@"
+    exec env KH_IN_XVFB=1 xvfb-run -a -s "-screen 0 ${KH_SCREEN:-1024x768}x24" bash "$script" "$@"
   fi
   BIN=$(realpath "${1:?path to the knuffelhatz binary}")
   ROOT=$(realpath "${2:?path to the repository}")
@@ -43,6 +44,18 @@ kh_prepare_desktop() {
   sleep 0.2
   xprop -root -f _MOTIF_WM_HINTS 32c -set _MOTIF_WM_HINTS 0 &&
     xprop -root -remove _MOTIF_WM_HINTS || kh_fail "cannot talk to the X server"
+  if [ -n "${KH_WM:-}" ]; then
+    command -v "$KH_WM" >/dev/null || kh_fail "no window manager $KH_WM"
+    HOME=$(mktemp -d /tmp/kh-home.XXXXXX) "$KH_WM" >/dev/null 2>&1 &
+    KH_WM_PID=$!
+    # Running once it has claimed the screen.
+    local i
+    for i in $(seq 50); do
+      xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+      sleep 0.1
+    done
+    kh_note "window manager $KH_WM is running"
+  fi
 }
 
 # kh_start BINARY FOLDER: starts the game in FOLDER, sets KH_PID and KH_LOG.
@@ -67,9 +80,18 @@ kh_start() {
 kh_stop() {
   if [ -n "${KH_PID:-}" ] && kill -0 "$KH_PID" 2>/dev/null; then
     kill "$KH_PID" 2>/dev/null
+    # A program stuck somewhere does not answer the polite request: no test waits for ever.
+    local i
+    for i in $(seq 50); do kill -0 "$KH_PID" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$KH_PID" 2>/dev/null && { echo "the game did not end when asked; killed" >&2; kill -9 "$KH_PID"; }
     wait "$KH_PID" 2>/dev/null
   fi
   KH_PID=
+  if [ -n "${KH_WM_PID:-}" ]; then
+    kill "$KH_WM_PID" 2>/dev/null
+    wait "$KH_WM_PID" 2>/dev/null
+  fi
+  KH_WM_PID=
   if [ -n "${KH_KEEPER:-}" ]; then
     kill "$KH_KEEPER" 2>/dev/null
     wait "$KH_KEEPER" 2>/dev/null
@@ -103,12 +125,28 @@ kh_window_name() {
   xprop -id "$1" WM_NAME 2>/dev/null | sed -n 's/^WM_NAME([A-Z_0-9]*) = "\(.*\)"$/\1/p'
 }
 
-# The mapped title window (338x179, no name) or nothing.
+# kh_frame_geometry ID: prints "X Y WIDTH HEIGHT" of the window with the window manager's
+# frame around it (the window itself on a bare X server).
+kh_frame_geometry() {
+  local l=0 r=0 t=0 b=0 ext
+  ext=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/^.* = //p' | tr -d ',')
+  [ -n "$ext" ] && read -r l r t b <<<"$ext"
+  set -- $(kh_geometry "$1")
+  echo $(($1 - l)) $(($2 - t)) $(($3 + l + r)) $(($4 + t + b))
+}
+
+# The title window's size at scale 1: the 338x179 title picture inside a 3-pixel dialog frame.
+KH_TITLE_W=344
+KH_TITLE_H=185
+# Where the title picture starts in the title window.
+KH_TITLE_IN=3
+
+# The mapped title window (344x185, no name) or nothing.
 kh_title_window() {
   local w
   for w in $(kh_visible_windows); do
     set -- $(kh_geometry "$w")
-    if [ "$3" = 338 ] && [ "$4" = 179 ] && [ "$6" = IsViewable ]; then
+    if [ "$3" = $KH_TITLE_W ] && [ "$4" = $KH_TITLE_H ] && [ "$6" = IsViewable ]; then
       echo "$w"
       return
     fi
