@@ -39,16 +39,65 @@ struct Fd {
   Fd& operator=(const Fd&) = delete;
 };
 
+std::uint32_t le32(const std::uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | std::uint32_t(p[3]) << 24; }
+
+void putChunk(std::vector<std::uint8_t>& out, const char* id, std::span<const std::uint8_t> body) {
+  out.insert(out.end(), id, id + 4);
+  const auto n = std::uint32_t(body.size());
+  for (int i = 0; i < 4; ++i) out.push_back(std::uint8_t(n >> (8 * i)));
+  out.insert(out.end(), body.begin(), body.end());
+  if (n & 1) out.push_back(0);
+}
+
+// The file rebuilt with only the chunks SDL needs, each cut to the bytes really there, so
+// that no length in a header makes the decoder allocate more than the file holds.
+std::vector<std::uint8_t> trustedWave(std::span<const std::uint8_t> b, std::string& why) {
+  if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 || std::memcmp(b.data() + 8, "WAVE", 4) != 0) {
+    why = "not wave audio: no RIFF/WAVE header";
+    return {};
+  }
+  std::span<const std::uint8_t> fmt, fact, data;
+  bool haveFmt = false, haveFact = false, haveData = false;
+  for (std::size_t pos = 12; pos + 8 <= b.size();) {
+    const std::uint8_t* id = b.data() + pos;
+    const std::size_t n = std::min<std::size_t>(le32(id + 4), b.size() - pos - 8);
+    const auto body = b.subspan(pos + 8, n);
+    if (!haveFmt && std::memcmp(id, "fmt ", 4) == 0) fmt = body, haveFmt = true;
+    else if (!haveFact && std::memcmp(id, "fact", 4) == 0) fact = body, haveFact = true;
+    else if (!haveData && std::memcmp(id, "data", 4) == 0) data = body, haveData = true;
+    pos += 8 + n + (n & 1);
+  }
+  if (!haveFmt) {
+    why = "not wave audio: no format chunk";
+    return {};
+  }
+  if (data.empty()) {
+    why = "it holds no samples";
+    return {};
+  }
+  std::vector<std::uint8_t> out{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+  out.reserve(fmt.size() + fact.size() + data.size() + 40);
+  putChunk(out, "fmt ", fmt);
+  if (haveFact) putChunk(out, "fact", fact);
+  putChunk(out, "data", data);
+  const auto riff = std::uint32_t(out.size() - 8);
+  for (int i = 0; i < 4; ++i) out[4 + std::size_t(i)] = std::uint8_t(riff >> (8 * i));
+  return out;
+}
+
 }  // namespace
 
 Sound convertSound(std::span<const std::uint8_t> bytes, DeviceFormat device) {
   if (bytes.empty()) return refused("the file is empty");
   if (bytes.size() > kMaxSoundFileBytes) return refused(tooLarge());
   if (device.rate <= 0 || device.channels <= 0 || device.channels > 8) return refused("the sound device is unusable");
+  std::string why;
+  const std::vector<std::uint8_t> wave = trustedWave(bytes, why);
+  if (wave.empty()) return refused(why);
   SDL_AudioSpec wav{};
   Uint8* buf = nullptr;
   Uint32 len = 0;
-  if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), int(bytes.size())), 1, &wav, &buf, &len))
+  if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(wave.data(), int(wave.size())), 1, &wav, &buf, &len))
     return refused(std::string("not playable wave audio: ") + SDL_GetError());
   const std::unique_ptr<Uint8, decltype(&SDL_FreeWAV)> samples(buf, &SDL_FreeWAV);
   const std::size_t frameBytes = std::size_t(SDL_AUDIO_BITSIZE(wav.format) / 8) * wav.channels;
