@@ -1,9 +1,11 @@
 #!/bin/bash
-# run.sh FUZZER SEEDS SECONDS WORK: fuzzes for SECONDS, starting from the committed seed corpus
-# SEEDS (never written to) and the corpus grown in WORK by earlier runs. On a failure prints
-# the input that failed (hex) and the command that replays it, and exits 1.
+# run.sh FUZZER SEEDS SECONDS WORK [fresh]: fuzzes for SECONDS, starting from the committed seed
+# corpus SEEDS (never written to) and the corpus grown in WORK by earlier runs (none with
+# "fresh"). On a failure prints the input that failed (hex) and the command that replays it,
+# and exits 1.
 set -u
-fuzzer=$1 seeds=$2 seconds=$3 work=$4
+fuzzer=$1 seeds=$2 seconds=$3 work=$4 fresh=${5:-}
+[ "$fresh" = fresh ] && rm -rf "$work/corpus"
 mkdir -p "$work/corpus" "$work/artifacts"
 rm -f "$work"/artifacts/*
 log=$work/log.txt
