@@ -2,11 +2,13 @@
 # make test  installs what is missing, builds with sanitizers and runs every test, then
 #            fuzzes each libFuzzer target for 30 s (a clang build in build/fuzz)
 # make bench builds and runs the benchmarks
+# make package builds a Debian package, build/package/knuffelhatz_*.deb, and checks it with lintian
 # make fuzz  long fuzzing: each target for FUZZ_SECONDS (default an hour)
 # make soak  the soak for SOAK_HOURS of virtual play (default 10) under the sanitizers
 
 PACKAGES := cmake g++ make pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-lato \
             libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick \
+            desktop-file-utils appstream dpkg-dev fakeroot file lintian \
             clang libclang-rt-14-dev
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
@@ -14,7 +16,7 @@ FUZZ_SECONDS ?= 3600
 SOAK_HOURS ?= 10
 FUZZ_TARGETS := sound highscore game
 
-.PHONY: run test bench fuzz fuzz-build soak deps clean
+.PHONY: run test bench package fuzz fuzz-build soak deps clean
 
 deps:
 	@missing=""; \
@@ -31,8 +33,8 @@ run: deps
 	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DKH_TESTS=OFF -DKH_BENCH=OFF
 	cmake --build build/release -j $(JOBS)
 	mkdir -p play
-	cp sounds/*.wbs play/ 2>/dev/null || true
-	cd play && ../build/release/knuffelhatz
+	cp sounds/*.wbs play/
+	build/release/knuffelhatz --data-dir play
 
 test: deps
 	cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKH_SANITIZE=ON
@@ -61,6 +63,18 @@ bench: deps
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DKH_TESTS=OFF
 	cmake --build build/bench -j $(JOBS) --target knuffelhatz_bench
 	build/bench/knuffelhatz_bench
+
+# Debian's hardening flags and its place for games, /usr/games; dpkg-shlibdeps works out the
+# library dependencies.
+package: deps
+	export DEB_BUILD_MAINT_OPTIONS=hardening=+all; \
+	cmake -S . -B build/package -DCMAKE_BUILD_TYPE=Release -DKH_TESTS=OFF -DKH_BENCH=OFF \
+	  -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games \
+	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
+	cmake --build build/package -j $(JOBS)
+	cd build/package && rm -f knuffelhatz_*.deb && cpack -G DEB
+	lintian --display-info build/package/knuffelhatz_*.deb
 
 clean:
 	rm -rf build

@@ -16,7 +16,7 @@ FormDesign titleWindowDesign(const Catalogue& pictures) {
   d.centred = true;
   d.keyPreview = true;
   d.background = kBlack;
-  d.backgroundPicture = &pictures.get("Title");
+  d.backgroundPicture = std::cref(pictures.get("Title"));
   return d;
 }
 

@@ -27,7 +27,6 @@ class frmSplash : public Form {
   // Starts a game if the clock has given permission (what any key does).
   void StartGame();
 
-  const HighScoreFile& scoreFile() const { return file_; }
   void closeRequested() override;
 
  protected:

@@ -194,8 +194,8 @@ struct CatalogueZoneMap : ::testing::Test {
   const Surface* msk = find("WibbelMsk");
   const Surface* bodyMsk = find("Wibbel2Msk");  // the same creature without its lantern
   void SetUp() override {
-    if (!pts || !msk || !bodyMsk) GTEST_SKIP() << "pictures missing";
-    if (pts->height() != 82 || msk->height() != 83 || pts->width() != msk->width()) GTEST_SKIP() << "sizes are off";
+    ASSERT_TRUE(pts && msk && bodyMsk) << "pictures missing";
+    ASSERT_TRUE(pts->height() == 82 && msk->height() == 83 && pts->width() == msk->width()) << "sizes are off";
   }
 };
 
@@ -269,9 +269,9 @@ struct CatalogueCrosshair : ::testing::Test {
   const Surface* gun = find("Gun");
   const Surface* gunMsk = find("GunMsk");
   void SetUp() override {
-    if (!gun || !gunMsk) GTEST_SKIP() << "pictures missing";
-    if (gun->width() != 64 || gun->height() != 64 || gunMsk->width() != 64 || gunMsk->height() != 64)
-      GTEST_SKIP() << "sizes are off";
+    ASSERT_TRUE(gun && gunMsk) << "pictures missing";
+    ASSERT_TRUE(gun->width() == 64 && gun->height() == 64 && gunMsk->width() == 64 && gunMsk->height() == 64)
+        << "sizes are off";
   }
   static double radius(int x, int y) { return std::hypot(x - 32.0, y - 32.0); }
 };

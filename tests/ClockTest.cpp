@@ -49,13 +49,17 @@ TEST(StartUp, ThePromptComesOnTheSecondTickWithTheRefillSound) {
 }
 
 TEST(StartUp, AKeyStartsTheGameInTheCentredPlayWindow) {
+  for (int key : {13, 27, 8, int(' ')}) {
+    Harness k;
+    k.runUntilMs(2500);
+    k.pressKey(key);
+    k.runFor(0);
+    EXPECT_TRUE(k.f1.Visible()) << "key " << key;
+  }
   Harness h;
   h.runUntilMs(2500);
-  for (int key : {13, 27, 8, int(' '), int('x')}) {
-    if (!h.splash.Loaded()) break;
-    h.pressKey(key);
-    h.runFor(0);
-  }
+  h.pressKey('x');
+  h.runFor(0);
   ASSERT_TRUE(h.f1.Visible());
   EXPECT_FALSE(h.splash.Loaded()) << "the title window is unloaded";
   EXPECT_TRUE(h.f1.Timer1.Enabled());
@@ -121,9 +125,11 @@ TEST(GameOver, WritesOnlyAStrictlyBetterScoreBeforeShowingIt) {
   Harness h;
   writeBytes(h.dir / "Hi.wbh", {0x14, 0x00});
   h.startGame();
+  const auto stamp = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24);
+  std::filesystem::last_write_time(h.dir / "Hi.wbh", stamp);
   h.f1.punkte = 20;
   h.f1.GameOver();
-  EXPECT_EQ(bytesOf(h.dir / "Hi.wbh"), (std::vector<unsigned char>{0x14, 0x00}));
+  EXPECT_EQ(std::filesystem::last_write_time(h.dir / "Hi.wbh"), stamp) << "an equal score is not written at all";
   EXPECT_EQ(h.splash.Label1.Caption(), "Hiscore: 20");
   h.pressKey();
   h.runFor(0);
@@ -207,7 +213,6 @@ TEST(HighScoreFileFailures, TheGameGoesOnAndKeepsTheScoreInMemory) {
   testing::internal::CaptureStderr();
   g.splash.Show();
   app.run(2500 * 1000);
-  g.splash.Label1.Caption();
   EXPECT_EQ(g.splash.Label1.Caption(), "Hiscore: 0");
   be.key(*g.splash.window(), 'a');
   app.run(3000 * 1000);

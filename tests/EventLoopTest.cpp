@@ -1,6 +1,7 @@
 // The event loop's own rules: one handler at a time, DoEvents, timers and mouse routing.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 #include "Form.h"
@@ -76,9 +77,10 @@ TEST_F(Loop, ATimerNeverCatchesUpInABurstAfterAStall) {
 
 TEST_F(Loop, DoEventsRunsWaitingEventsAndDueTimersOnceAndMayNest) {
   form.Load();
-  int ticks = 0, nested = 0;
+  int ticks = 0, depth = 0, ticksInsideNested = 0;
   form.t10.onTick = [&] {
     ++ticks;
+    if (depth > 0) ++ticksInsideNested;
     if (ticks == 1) {
       be.clock += 10000;  // another tick falls due while this one runs
       be.mouse(InputEvent::Type::MouseMove, *form.window(), 3, 100);
@@ -87,14 +89,16 @@ TEST_F(Loop, DoEventsRunsWaitingEventsAndDueTimersOnceAndMayNest) {
     }
   };
   form.t1000.onTick = [&] {
-    ++nested;
+    ++depth;
+    be.clock += 10000;  // the fast timer falls due inside this handler
     app.DoEvents();
+    --depth;
   };
   run(10);
   EXPECT_EQ(ticks, 1);
   EXPECT_EQ(form.log.back(), "form move 3,100");
   run(1000);
-  EXPECT_GE(nested, 1);
+  EXPECT_EQ(ticksInsideNested, 1) << "the fast timer ticked once inside the slow one's DoEvents";
 }
 
 TEST_F(Loop, MouseGoesToTheControlUnderThePointerInItsOwnCoordinates) {
@@ -127,6 +131,23 @@ TEST_F(Loop, TheProgramEndsWhenNoFormIsLoaded) {
   EXPECT_FALSE(form.Loaded());
   EXPECT_FALSE(app.running());
   EXPECT_LT(be.clock, 5000000) << "the loop returned at once";
+}
+
+TEST_F(Loop, ControlsDestroyedBeforeTheirWindowLeaveIt) {
+  auto label = std::make_unique<Label>(form, Rect{0, 0, 50, 20}, "gone", FontSpec{"x", 12, 400}, kBlack, Align::Left);
+  auto timer = std::make_unique<Timer>(form, 10, true);
+  int ticks = 0;
+  timer->onTick = [&] { ++ticks; };
+  form.Show();
+  run(20);
+  EXPECT_EQ(ticks, 2);
+  label.reset();
+  timer.reset();
+  run(50);  // draws the window without the label, ticks without the timer
+  form.Unload();
+  form.Show();  // loading again arms the window's timers: the destroyed one is no longer among them
+  run(50);
+  EXPECT_EQ(be.window(*form.window())->pixels.at(2, 2), kButtonFace);
 }
 
 TEST_F(Loop, AHiddenWindowIsNotPresented) {

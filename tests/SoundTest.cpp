@@ -16,12 +16,26 @@ namespace kh::test {
 namespace {
 
 using W = MciWrite;
-const std::vector<W> kPreparation = {{21, std::string("WaveAudio")}, {22, std::string("Schuss.wbs")}, {23, std::string("Open")}};
+constexpr int kType = MMControl::kDeviceType, kFile = MMControl::kFileName, kCommand = MMControl::kCommand,
+              kFlag = MMControl::kProperty25;
+
+// A sequence of text writes.
+std::vector<W> writes(std::initializer_list<std::pair<int, const char*>> texts) {
+  std::vector<W> out;
+  for (const auto& [id, text] : texts) out.push_back(W{id, std::string(text)});
+  return out;
+}
+
+const std::vector<W> kPreparation = writes({{kType, "WaveAudio"}, {kFile, "Schuss.wbs"}, {kCommand, "Open"}});
 
 std::vector<W> shotCue(const std::string& file) {
-  return {{23, std::string("Close")}, {22, file}, {25, true}, {23, std::string("Open")}, {23, std::string("Play")}, {25, false}};
+  std::vector<W> out = writes({{kCommand, "Close"}, {kFile, file.c_str()}});
+  out.push_back(W{kFlag, true});
+  for (const W& w : writes({{kCommand, "Open"}, {kCommand, "Play"}})) out.push_back(w);
+  out.push_back(W{kFlag, false});
+  return out;
 }
-const std::vector<W> kRefillCue = {{23, std::string("Close")}, {22, std::string("Leer.wbs")}, {23, std::string("Open")}, {23, std::string("Play")}};
+const std::vector<W> kRefillCue = writes({{kCommand, "Close"}, {kFile, "Leer.wbs"}, {kCommand, "Open"}, {kCommand, "Play"}});
 
 TEST(Cues, PreparationRefillAndShotWriteExactlyTheirSequences) {
   Harness h;
@@ -54,7 +68,7 @@ TEST(Cues, AHitRaisesTheScoreBeforeItsSoundAndRedrawsAfter) {
   const int fallBefore = s.fallStep;
   std::vector<std::string> seen;
   h.be.recorder.onWrite = [&](const W& w) {
-    if (w.dispId == 22) seen.push_back(std::to_string(h.f1.punkte) + " " + h.f1.Label1.Caption() + " " + h.f1.Label3.Caption());
+    if (w.dispId == kFile) seen.push_back(std::to_string(h.f1.punkte) + " " + h.f1.Label1.Caption() + " " + h.f1.Label3.Caption());
   };
   h.clickOnArea(float(s.scrollX + s.posX + 30), float(s.posY + 30));
   h.runFor(0);
@@ -115,7 +129,23 @@ struct DiskAudio : ::testing::Test {
     a.putText(23, "Open");
     a.putText(23, "Play");
   }
-  static void settle(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+  // The device plays on its own thread: poll what it wrote until `done`, for five seconds at most.
+  template <class F>
+  static bool eventually(F done) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > until) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+  }
+  // A sample at or after `from` at least `level` loud.
+  bool loudAfter(std::size_t from, int level) const {
+    const auto s = samples();
+    for (std::size_t i = from; i < s.size(); ++i)
+      if (std::abs(s[i]) >= level) return true;
+    return false;
+  }
 };
 
 TEST_F(DiskAudio, ACueIsHeardAtOnceAndTheNextCutsItOff) {
@@ -123,13 +153,15 @@ TEST_F(DiskAudio, ACueIsHeardAtOnceAndTheNextCutsItOff) {
   SdlAudio audio;
   ASSERT_TRUE(audio.hasDevice());
   audio.putText(21, "WaveAudio");
-  settle(100);
+  ASSERT_TRUE(eventually([&] { return written() > 0; })) << "the device runs";
   cue(audio, loud);
   const std::uint64_t startsAt = audio.lastPlayFrame();
-  settle(150);
+  ASSERT_TRUE(eventually([&] { return loudAfter(0, 1000); }));
   const std::size_t atSecond = written();
   cue(audio, louder);
-  settle(500);
+  // Well into the second sound: a quarter of a second of it.
+  const std::size_t quarter = std::size_t(audio.sampleRate() * audio.channels() / 4);
+  ASSERT_TRUE(eventually([&] { return loudAfter(atSecond, 15000) && written() > atSecond + quarter; }));
   const auto s = samples();
   // The sound starts in the very next buffer handed to the device; the device's own buffer is
   // all the delay there is.
@@ -160,7 +192,8 @@ TEST_F(DiskAudio, AMissingOrBrokenFileStaysSilentAndIsReportedOnce) {
   testing::internal::CaptureStderr();
   for (int i = 0; i < 3; ++i)
     for (const char* f : {"missing.wbs", "empty.wbs", "junk.wbs", "cut.wbs"}) cue(audio, (dir / f).string());
-  settle(150);
+  const std::size_t before = written(), tenth = std::size_t(audio.sampleRate() * audio.channels() / 10);
+  ASSERT_TRUE(eventually([&] { return written() > before + tenth; }));
   const std::string err = testing::internal::GetCapturedStderr();
   for (const char* f : {"missing.wbs", "empty.wbs", "junk.wbs", "cut.wbs"}) {
     std::size_t count = 0;
@@ -170,9 +203,7 @@ TEST_F(DiskAudio, AMissingOrBrokenFileStaysSilentAndIsReportedOnce) {
   for (std::int16_t v : samples()) ASSERT_EQ(v, 0);
   // Still works afterwards.
   cue(audio, wave("ok.wbs", 8000, 0.2));
-  settle(150);
-  const auto s = samples();
-  EXPECT_TRUE(std::any_of(s.begin(), s.end(), [](std::int16_t v) { return std::abs(v) > 1000; }));
+  EXPECT_TRUE(eventually([&] { return loudAfter(0, 1000); }));
 }
 
 }  // namespace

@@ -7,12 +7,15 @@
 namespace kh {
 
 Timer::Timer(Form& owner, int intervalMs, bool enabled)
-    : app_(owner.app()), intervalMs_(intervalMs), enabled_(enabled) {
-  app_.addTimer(this);
-  owner.addTimer(this);
+    : owner_(owner), app_(owner.app()), intervalMs_(intervalMs), enabled_(enabled) {
+  app_.addTimer(*this);
+  owner_.addTimer(*this);
 }
 
-Timer::~Timer() { app_.removeTimer(this); }
+Timer::~Timer() {
+  app_.removeTimer(*this);
+  owner_.removeTimer(*this);
+}
 
 void Timer::setEnabled(bool on) {
   if (on && !enabled_) due_ = app_.now() + Micros(intervalMs_) * 1000;
@@ -25,8 +28,8 @@ void App::addForm(Form* f) {
   if (std::find(forms_.begin(), forms_.end(), f) == forms_.end()) forms_.push_back(f);
 }
 void App::removeForm(Form* f) { std::erase(forms_, f); }
-void App::addTimer(Timer* t) { timers_.push_back(t); }
-void App::removeTimer(Timer* t) { std::erase(timers_, t); }
+void App::addTimer(Timer& t) { timers_.push_back(&t); }
+void App::removeTimer(const Timer& t) { std::erase(timers_, &t); }
 
 void App::arm(Timer& t, bool on) {
   t.armed_ = on;

@@ -28,6 +28,7 @@ class Timer {
 
  private:
   friend class App;
+  Form& owner_;
   App& app_;
   int intervalMs_;
   bool enabled_;
@@ -57,8 +58,8 @@ class App {
   // Used by forms and timers.
   void addForm(Form* f);
   void removeForm(Form* f);
-  void addTimer(Timer* t);
-  void removeTimer(Timer* t);
+  void addTimer(Timer& t);
+  void removeTimer(const Timer& t);
   void arm(Timer& t, bool on);
   void presentAll();
 

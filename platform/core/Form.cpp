@@ -10,8 +10,10 @@ namespace kh {
 Label::Label(Form& owner, Rect box, std::string designCaption, FontSpec font, Pixel colour, Align align)
     : owner_(owner), box_(box), design_(std::move(designCaption)), caption_(design_), font_(std::move(font)),
       colour_(colour), align_(align) {
-  owner_.addLabel(this);
+  owner_.addLabel(*this);
 }
+
+Label::~Label() { owner_.removeLabel(*this); }
 
 void Label::setCaption(std::string text) {
   if (text == caption_) return;
@@ -31,13 +33,15 @@ const TextBitmap& Label::text(Backend& b) const {
 
 PictureBox::PictureBox(Form& owner, int clientWidth, int clientHeight)
     : owner_(owner), image_(clientWidth, clientHeight, kWindowBackground) {
-  owner_.addPictureBox(this);
+  owner_.addPictureBox(*this);
 }
+
+PictureBox::~PictureBox() { owner_.removePictureBox(*this); }
 
 PictureBox::PictureBox(Form& owner, Rect outer, bool crossCursor)
     : owner_(owner), outer_(outer), visible_(true), cross_(crossCursor),
       image_(outer.w - 4, outer.h - 4, kWindowBackground) {
-  owner_.addPictureBox(this);
+  owner_.addPictureBox(*this);
 }
 
 void PictureBox::setPicture(const Surface& pic) {
@@ -62,6 +66,17 @@ Form::Form(App& app, FormDesign design) : app_(app), design_(std::move(design)) 
 Form::~Form() {
   if (window_) app_.backend().destroyWindow(*window_);
   app_.removeForm(this);
+}
+
+void Form::removeLabel(const Label& l) {
+  std::erase(labels_, &l);
+  chromeDirty_ = true;
+}
+
+void Form::removePictureBox(const PictureBox& p) {
+  std::erase(boxes_, &p);
+  std::erase(changed_, &p);
+  chromeDirty_ = true;
 }
 
 void Form::Load() {

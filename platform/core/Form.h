@@ -16,10 +16,14 @@ constexpr Pixel kWindowBackground = kWhite;
 
 enum class Align { Left, Right, Center };
 
-// A text label drawn over its window's background.
+// A text label drawn over its window's background. A control belongs to its window for
+// its whole life: it is neither copied nor moved, and leaves the window when destroyed.
 class Label {
  public:
   Label(Form& owner, Rect box, std::string designCaption, FontSpec font, Pixel colour, Align align);
+  ~Label();
+  Label(const Label&) = delete;
+  Label& operator=(const Label&) = delete;
 
   const std::string& Caption() const { return caption_; }
   void setCaption(std::string text);
@@ -57,6 +61,9 @@ class PictureBox {
   PictureBox(Form& owner, int clientWidth, int clientHeight);
   // Visible, bordered play surface at `outer` (border included) in its window.
   PictureBox(Form& owner, Rect outer, bool crossCursor);
+  ~PictureBox();
+  PictureBox(const PictureBox&) = delete;
+  PictureBox& operator=(const PictureBox&) = delete;
 
   int ScaleWidth() const { return image_.width(); }
   int ScaleHeight() const { return image_.height(); }
@@ -105,7 +112,7 @@ struct FormDesign {
   bool centred = false;
   bool keyPreview = false;
   Pixel background = kButtonFace;
-  const Surface* backgroundPicture = nullptr;
+  std::optional<std::reference_wrapper<const Surface>> backgroundPicture;
   const Surface* icon = nullptr;
   Pixel iconTransparent = 0;
 };
@@ -144,12 +151,15 @@ class Form {
   virtual void closeRequested() { Unload(); }
   void present();
 
-  // Called by controls.
+  // Called by controls, as they come and go.
   void invalidate() { chromeDirty_ = true; }
   void pictureChanged(const PictureBox& box);
-  void addLabel(Label* l) { labels_.push_back(l); }
-  void addPictureBox(PictureBox* p) { boxes_.push_back(p); }
-  void addTimer(Timer* t) { timers_.push_back(t); }
+  void addLabel(Label& l) { labels_.push_back(&l); }
+  void removeLabel(const Label& l);
+  void addPictureBox(PictureBox& p) { boxes_.push_back(&p); }
+  void removePictureBox(const PictureBox& p);
+  void addTimer(Timer& t) { timers_.push_back(&t); }
+  void removeTimer(const Timer& t) { std::erase(timers_, &t); }
 
  protected:
   virtual void Form_Load() {}

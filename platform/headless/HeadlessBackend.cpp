@@ -1,6 +1,7 @@
 #include "HeadlessBackend.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace kh {
 
@@ -40,6 +41,23 @@ void HeadlessBackend::present(WindowId id, const Surface& client, const Rect& di
   for (int y = dirty.y; y < dirty.y + dirty.h; ++y)
     std::copy_n(client.row(y) + dirty.x, dirty.w, w.pixels.row(y) + dirty.x);
   ++w.presents;
+}
+
+TextBitmap HeadlessBackend::renderText(const FontSpec& font, std::string_view utf8) {
+  const int h = int(std::lround(font.points * 96.0 / 72.0)), w = std::max(3, h / 2);
+  // Characters, not bytes: continuation bytes of UTF-8 start no box.
+  const auto chars = std::count_if(utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xc0) != 0x80; });
+  TextBitmap t;
+  if (chars == 0) return t;
+  t.width = int(chars) * w;
+  t.height = h;
+  t.coverage.assign(std::size_t(t.width) * std::size_t(h), 0);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < t.width; ++x) {
+      const int col = x % w;
+      t.coverage[std::size_t(y * t.width + x)] = col < w - 2 ? 255 : col == w - 2 ? 128 : 0;
+    }
+  return t;
 }
 
 bool HeadlessBackend::waitEvent(InputEvent& ev, Micros deadline) {

@@ -59,7 +59,7 @@ kh_start() {
   [ -n "${KH_KEEPER:-}" ] || kh_prepare_desktop
   KH_LOG=$dir/game.log
   (cd "$dir" && exec env SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
-    "$bin" >"$KH_LOG" 2>&1) &
+    "$bin" --data-dir "$dir" >"$KH_LOG" 2>&1) &
   KH_PID=$!
   trap kh_stop EXIT
 }

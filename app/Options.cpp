@@ -1,0 +1,81 @@
+#include "Options.h"
+
+#include <charconv>
+
+namespace kh {
+
+namespace {
+
+bool parseScale(const std::string& text, int& out) {
+  int value = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  if (ec != std::errc() || ptr != end || value < 1 || value > 8) return false;
+  out = value;
+  return true;
+}
+
+}  // namespace
+
+ParsedOptions parseOptions(const std::vector<std::string>& args) {
+  ParsedOptions r;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string name = args[i];
+    std::optional<std::string> value;
+    if (const auto eq = name.find('='); name.starts_with("--") && eq != std::string::npos) {
+      value = name.substr(eq + 1);
+      name.resize(eq);
+    }
+    const bool takesValue = name == "--data-dir" || name == "--scale";
+    if (!takesValue && value) {
+      r.error = "option " + name + " takes no value";
+      return r;
+    }
+    if (takesValue && !value) {
+      if (i + 1 == args.size()) {
+        r.error = "option " + name + " needs a value";
+        return r;
+      }
+      value = args[++i];
+    }
+    if (name == "--help" || name == "-h") {
+      r.options.help = true;
+    } else if (name == "--version") {
+      r.options.version = true;
+    } else if (name == "--data-dir") {
+      if (value->empty()) {
+        r.error = "option --data-dir needs a folder";
+        return r;
+      }
+      r.options.dataDir = *value;
+    } else if (name == "--scale") {
+      if (!parseScale(*value, r.options.scale)) {
+        r.error = "option --scale takes a whole number from 1 to 8, not \"" + *value + "\"";
+        return r;
+      }
+    } else {
+      r.error = (name.starts_with("-") ? "unknown option " : "unexpected argument ") + name;
+      return r;
+    }
+  }
+  return r;
+}
+
+std::string usageLine() { return "usage: knuffelhatz [--help] [--version] [--data-dir DIR] [--scale N]"; }
+
+std::string helpText() {
+  return usageLine() +
+         "\n\nA small mouse shooting game: hit the creature and its lantern within 90 seconds.\n\n"
+         "  -h, --help          show this help and exit\n"
+         "      --version       show the version and exit\n"
+         "      --data-dir DIR  keep the best score (Hi.wbh) in DIR and look for the\n"
+         "                      sounds there first\n"
+         "      --scale N       show the windows N times their size (1 to 8); by default\n"
+         "                      a scale that suits the screen\n\n"
+         "The best score is kept in $XDG_DATA_HOME/knuffelhatz/Hi.wbh\n"
+         "(~/.local/share/knuffelhatz/Hi.wbh when XDG_DATA_HOME is not set).\n";
+}
+
+std::string versionText() { return std::string("knuffelhatz ") + KH_VERSION + "\n"; }
+
+}  // namespace kh
