@@ -1,14 +1,22 @@
 # make run   installs what is missing, builds a release build and starts the game in play/
-# make test  installs what is missing, builds with sanitizers and runs every test
+# make test  installs what is missing, builds with sanitizers and runs every test, then
+#            fuzzes each libFuzzer target for 30 s (a clang build in build/fuzz)
 # make bench builds and runs the benchmarks
 # make package builds a Debian package, build/package/knuffelhatz_*.deb, and checks it with lintian
+# make fuzz  long fuzzing: each target for FUZZ_SECONDS (default an hour)
+# make soak  the soak for SOAK_HOURS of virtual play (default 10) under the sanitizers
 
 PACKAGES := cmake g++ make pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libx11-dev libxext-dev fonts-lato \
             libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick openbox \
-            desktop-file-utils appstream dpkg-dev fakeroot file lintian
+            desktop-file-utils appstream dpkg-dev fakeroot file lintian \
+            clang libclang-rt-14-dev
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: run test bench package deps clean
+FUZZ_SECONDS ?= 3600
+SOAK_HOURS ?= 10
+FUZZ_TARGETS := sound highscore game
+
+.PHONY: run test bench package fuzz fuzz-build soak deps clean
 
 deps:
 	@missing=""; \
@@ -32,6 +40,24 @@ test: deps
 	cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKH_SANITIZE=ON
 	cmake --build build/test -j $(JOBS)
 	cd build/test && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) fuzz-build FUZZ_RUN_SECONDS=30
+	cd build/fuzz && ctest --output-on-failure -L fuzz
+
+fuzz-build:
+	cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DKH_FUZZ=ON -DKH_TESTS=OFF -DKH_BENCH=OFF -DKH_FUZZ_SECONDS=$(or $(FUZZ_RUN_SECONDS),30)
+	cmake --build build/fuzz -j $(JOBS) --target fuzzers
+
+fuzz: deps fuzz-build
+	@for t in $(FUZZ_TARGETS); do \
+	  SDL_AUDIODRIVER=dummy bash fuzz/run.sh build/fuzz/knuffelhatz_fuzz_$$t fuzz/corpus/$$t $(FUZZ_SECONDS) \
+	    build/fuzz/fuzz-work/$$t || exit 1; \
+	done
+
+soak: deps
+	cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKH_SANITIZE=ON
+	cmake --build build/test -j $(JOBS) --target knuffelhatz_tests
+	cd build/test && SDL_AUDIODRIVER=dummy KH_SOAK_HOURS=$(SOAK_HOURS) ./knuffelhatz_tests --gtest_filter='Soak.*'
 
 bench: deps
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DKH_TESTS=OFF

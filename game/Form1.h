@@ -97,6 +97,7 @@ class Form1 : public Form {
 
   frmSplash& splash_;
   State s_;
+  int firing_ = 0;  // shots fired but not yet taken off the magazine (nested in one another)
   Random rnd_;
   std::optional<FrameInputs> pendingFrame_;  // taken while the window was hidden, not yet drawn
 };

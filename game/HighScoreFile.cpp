@@ -1,8 +1,11 @@
 #include "HighScoreFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 
 #include "Report.h"
 
@@ -12,45 +15,92 @@ namespace {
 
 std::string reason(int err) { return err ? std::strerror(err) : "unknown error"; }
 
-// Creates the file empty when it is missing; never truncates it.
-bool ensureExists(const std::filesystem::path& p, std::string& why) {
-  std::error_code ec;
-  const auto st = std::filesystem::status(p, ec);
-  if (std::filesystem::is_directory(st)) {
-    why = "it is a directory";
-    return false;
+std::string notRegular(mode_t mode) {
+  if (S_ISDIR(mode)) return "it is a directory";
+  if (S_ISFIFO(mode)) return "it is a FIFO, not a file";
+  if (S_ISSOCK(mode)) return "it is a socket, not a file";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "it is a device, not a file";
+  return "it is not a regular file";
+}
+
+struct Fd {
+  int fd = -1;
+  Fd() = default;
+  explicit Fd(int f) : fd(f) {}
+  Fd(Fd&& o) noexcept : fd(o.fd) { o.fd = -1; }
+  Fd& operator=(Fd&&) = delete;
+  ~Fd() {
+    if (fd >= 0) ::close(fd);
   }
-  if (std::filesystem::exists(st)) return true;
-  errno = 0;
-  std::ofstream create(p, std::ios::binary | std::ios::app);
-  if (!create) {
+};
+
+// The file opened with `flags`, created empty first when it is missing and never truncated.
+// Nothing that could block is opened (a FIFO, a device, a socket), and a link to a missing
+// file is not followed: the file is created only under its own name, nowhere else.
+Fd openScoreFile(const std::filesystem::path& p, int flags, std::string& why) {
+  struct stat st {};
+  if (::stat(p.c_str(), &st) == 0) {
+    if (!S_ISREG(st.st_mode)) {
+      why = notRegular(st.st_mode);
+      return {};
+    }
+  } else if (errno == ENOENT) {
+    const Fd created(::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (created.fd < 0 && errno != EEXIST) {
+      why = reason(errno);
+      return {};
+    }
+    if (created.fd < 0 && ::lstat(p.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+      why = "it is a link to a missing file";
+      return {};
+    }
+  } else {
     why = reason(errno);
-    return false;
+    return {};
   }
-  return true;
+  // Non-blocking, in case the name was swapped for a FIFO since the look above.
+  Fd f(::open(p.c_str(), flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  if (f.fd < 0) {
+    why = reason(errno);
+    return {};
+  }
+  if (::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    why = notRegular(st.st_mode);
+    return {};
+  }
+  return f;
+}
+
+// Up to two bytes from offset 0; -1 on an error.
+ssize_t readPrefix(int fd, unsigned char (&b)[2]) {
+  ssize_t have = 0;
+  while (have < 2) {
+    const ssize_t n = ::pread(fd, b + have, std::size_t(2 - have), have);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return -1;
+    if (n == 0) break;
+    have += n;
+  }
+  return have;
 }
 
 }  // namespace
 
 void HighScoreFile::report(const std::string& what, const std::string& why) const {
-  reportProblem("cannot " + what + " the best score in \"" + path_.string() + "\": " + why);
+  // The same trouble is told once, not again at the end of every game.
+  const std::string line = "cannot " + what + " the best score in \"" + path_.string() + "\": " + why;
+  if (reported_.insert(line).second) reportProblem(line);
 }
 
 std::optional<std::int16_t> HighScoreFile::read() const {
   std::string why;
-  if (!ensureExists(path_, why)) {
+  const Fd f = openScoreFile(path_, O_RDONLY, why);
+  if (f.fd < 0) {
     report("read", why);
     return std::nullopt;
   }
-  errno = 0;
-  std::ifstream in(path_, std::ios::binary);
-  if (!in) {
-    report("read", reason(errno));
-    return std::nullopt;
-  }
   unsigned char b[2] = {0, 0};
-  in.read(reinterpret_cast<char*>(b), 2);
-  if (in.bad()) {
+  if (readPrefix(f.fd, b) < 0) {
     report("read", reason(errno));
     return std::nullopt;
   }
@@ -60,31 +110,28 @@ std::optional<std::int16_t> HighScoreFile::read() const {
 
 bool HighScoreFile::write(std::int16_t score) const {
   std::string why;
-  if (!ensureExists(path_, why)) {
+  const Fd f = openScoreFile(path_, O_RDWR, why);
+  if (f.fd < 0) {
     report("store", why);
     return false;
   }
-  errno = 0;
-  std::fstream f(path_, std::ios::binary | std::ios::in | std::ios::out);
-  if (!f) {
-    report("store", reason(errno));
-    return false;
-  }
+  unsigned char old[2] = {0, 0};
+  const ssize_t oldLength = readPrefix(f.fd, old);
   const auto v = std::uint16_t(score);
-  const char b[2] = {char(v & 0xff), char(v >> 8)};
-  f.seekp(0);
-  f.write(b, 2);
-  f.flush();
-  if (!f) {
-    report("store", reason(errno));
-    return false;
+  const unsigned char b[2] = {static_cast<unsigned char>(v & 0xff), static_cast<unsigned char>(v >> 8)};
+  // One call: whatever stops the program, the file holds the old two bytes or the new ones.
+  ssize_t n;
+  do n = ::pwrite(f.fd, b, 2, 0);
+  while (n < 0 && errno == EINTR);
+  if (n == 2) return true;
+  const int err = n < 0 ? errno : ENOSPC;
+  if (n > 0 && oldLength >= 0) {
+    // Only part of it went in: put back what was there.
+    if (::pwrite(f.fd, old, std::size_t(oldLength), 0) < 0 || (oldLength < 2 && ::ftruncate(f.fd, oldLength) != 0))
+      report("restore", reason(errno));
   }
-  f.close();
-  if (f.fail()) {
-    report("store", reason(errno));
-    return false;
-  }
-  return true;
+  report("store", reason(err));
+  return false;
 }
 
 }  // namespace kh

@@ -19,12 +19,26 @@ void Form1::addScore(int points) {
 }
 
 void Form1::TestShot(float& xx, float& yy) {
-  if (shots.value_or(0) >= 0) {
+  // A click that reaches the play window after it was hidden (the round is over) fires nothing.
+  if (Visible() && shots.value_or(0) >= 0) {
     // The hit surface is drawn like the frame, so the pixel under a shot is what the player saw.
     Picture2.Cls();
     Picture2.PaintPicture(WibbelPts.Picture(), float(s_.scrollX + s_.posX), float(s_.posY), s_.facing, Rop::SrcCopy);
     Picture2.PaintPicture(LandMsk.Picture(), float(s_.scrollX), 44, Rop::MergePaint);
     app().DoEvents();
+    // Clicks handled in that moment may have used up the magazine, and a shot further out
+    // may be fired but not yet counted: with no round left for this one it fires nothing,
+    // as while refilling. So a fill never fires more than 5 shots nor counts below 1. One
+    // of them may also have ended the round: then nothing more may change its result.
+    if (!Visible() || shots.value_or(0) - firing_ < 1) {
+      if (tme <= 1) GameOver();
+      return;
+    }
+    const struct Firing {
+      int& n;
+      explicit Firing(int& c) : n(++c) {}
+      ~Firing() { --n; }
+    } firing(firing_);
     // xx and yy are the aim itself: a pointer move during DoEvents moves the shot.
     const std::int32_t colour = Picture2.Point(xx, yy);
     // A point off the surface reads as -1; that is nothing there, not the creature.

@@ -7,8 +7,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <memory>
 
 namespace kh {
@@ -50,10 +48,11 @@ void SdlAudio::callback(void* userdata, std::uint8_t* out, int len) {
   auto* self = static_cast<SdlAudio*>(userdata);
   std::size_t n = 0;
   if (self->playing_) {
-    n = std::min(std::size_t(len), self->sound_.size() - self->pos_);
-    std::memcpy(out, self->sound_.data() + self->pos_, n);
+    const std::vector<std::uint8_t>& pcm = *self->sound_;
+    n = std::min(std::size_t(len), pcm.size() - self->pos_);
+    std::memcpy(out, pcm.data() + self->pos_, n);
     self->pos_ += n;
-    if (self->pos_ >= self->sound_.size()) self->playing_ = false;  // stays open, silent
+    if (self->pos_ >= pcm.size()) self->playing_ = false;  // stays open, silent
   }
   std::memset(out + n, self->silence_, std::size_t(len) - n);
   self->framesOut_ += std::uint64_t(len) / std::uint64_t(2 * self->channels_);
@@ -100,41 +99,14 @@ void SdlAudio::open() {
     reportOnce(fileName_, "unknown device type \"" + deviceType_ + "\"");
     return;
   }
-  std::ifstream in(locate(fileName_), std::ios::binary);
-  if (!in) {
-    reportOnce(fileName_, "cannot open it");
+  // Read and converted at the file's first cue; later cues cost one stat.
+  Sound s = cache_.get(locate(fileName_), DeviceFormat{rate_, channels_});
+  if (!s) {
+    reportOnce(fileName_, s.why);
     return;
   }
-  const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (bytes.empty()) {
-    reportOnce(fileName_, "the file is empty");
-    return;
-  }
-  SDL_AudioSpec wav{};
-  Uint8* buf = nullptr;
-  Uint32 len = 0;
-  if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), int(bytes.size())), 1, &wav, &buf, &len)) {
-    reportOnce(fileName_, std::string("not playable wave audio: ") + SDL_GetError());
-    return;
-  }
-  const std::unique_ptr<Uint8, decltype(&SDL_FreeWAV)> samples(buf, &SDL_FreeWAV);
-  // Converted once, to what the device was opened with.
-  SDL_AudioCVT cvt;
-  if (SDL_BuildAudioCVT(&cvt, wav.format, wav.channels, wav.freq, AUDIO_S16SYS, Uint8(channels_), rate_) < 0) {
-    reportOnce(fileName_, std::string("cannot convert it: ") + SDL_GetError());
-    return;
-  }
-  std::vector<std::uint8_t> data(std::size_t(len) * std::size_t(std::max(cvt.len_mult, 1)));
-  std::memcpy(data.data(), buf, len);
-  cvt.buf = data.data();
-  cvt.len = int(len);
-  if (cvt.needed && SDL_ConvertAudio(&cvt) != 0) {
-    reportOnce(fileName_, std::string("cannot convert it: ") + SDL_GetError());
-    return;
-  }
-  data.resize(cvt.needed ? std::size_t(cvt.len_cvt) : len);
   SDL_LockAudioDevice(device_);
-  sound_ = std::move(data);
+  sound_.swap(s.pcm);
   pos_ = 0;
   playing_ = false;
   SDL_UnlockAudioDevice(device_);
@@ -142,7 +114,7 @@ void SdlAudio::open() {
 
 void SdlAudio::close() {
   if (!device_) return;
-  std::vector<std::uint8_t> old;
+  std::shared_ptr<const std::vector<std::uint8_t>> old;  // let go of outside the lock
   SDL_LockAudioDevice(device_);
   playing_ = false;
   pos_ = 0;
@@ -154,7 +126,7 @@ void SdlAudio::play() {
   if (!device_) return;
   SDL_LockAudioDevice(device_);
   pos_ = 0;
-  playing_ = !sound_.empty();
+  playing_ = sound_ && !sound_->empty();
   playFrame_ = framesOut_;
   SDL_UnlockAudioDevice(device_);
 }

@@ -1,16 +1,19 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "Backend.h"
+#include "SoundLoader.h"
 
 namespace kh {
 
 // The multimedia player on SDL's own audio: one output device opened once, a small buffer
-// so a cue is heard at once, one sound at a time.
+// so a cue is heard at once, one sound at a time. Each file is read and converted once
+// (SoundCache); a file that cannot be played stays silent with one line on stderr.
 class SdlAudio : public MciDevice {
  public:
   // Sound files named without a folder are looked for in `folders`, first match wins (the
@@ -47,13 +50,14 @@ class SdlAudio : public MciDevice {
   std::string fileName_;
   std::vector<std::filesystem::path> folders_;
   // Shared with the audio thread, under SDL's device lock.
-  std::vector<std::uint8_t> sound_;
+  std::shared_ptr<const std::vector<std::uint8_t>> sound_;
   std::size_t pos_ = 0;
   bool playing_ = false;
   std::uint64_t framesOut_ = 0;
   std::uint64_t playFrame_ = 0;
   int bufferFrames_ = 0;
   std::set<std::string> reported_;
+  SoundCache cache_;
 };
 
 }  // namespace kh
