@@ -5,49 +5,28 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
+#include "PosixFile.h"
 #include "Report.h"
 
 namespace kh {
 
 namespace {
 
-std::string reason(int err) { return err ? std::strerror(err) : "unknown error"; }
-
-std::string notRegular(mode_t mode) {
-  if (S_ISDIR(mode)) return "it is a directory";
-  if (S_ISFIFO(mode)) return "it is a FIFO, not a file";
-  if (S_ISSOCK(mode)) return "it is a socket, not a file";
-  if (S_ISCHR(mode) || S_ISBLK(mode)) return "it is a device, not a file";
-  return "it is not a regular file";
-}
-
-struct Fd {
-  int fd = -1;
-  Fd() = default;
-  explicit Fd(int f) : fd(f) {}
-  Fd(Fd&& o) noexcept : fd(o.fd) { o.fd = -1; }
-  Fd& operator=(Fd&&) = delete;
-  ~Fd() {
-    if (fd >= 0) ::close(fd);
-  }
-};
-
 // The file opened with `flags`, created empty first when it is missing and never truncated.
 // Nothing that could block is opened (a FIFO, a device, a socket), and a link to a missing
 // file is not followed: the file is created only under its own name, nowhere else.
-Fd openScoreFile(const std::filesystem::path& p, int flags, std::string& why) {
+UniqueFd openScoreFile(const std::filesystem::path& p, int flags, std::string& why) {
   struct stat st {};
   if (::stat(p.c_str(), &st) == 0) {
     if (!S_ISREG(st.st_mode)) {
-      why = notRegular(st.st_mode);
+      why = notRegularFile(st.st_mode);
       return {};
     }
   } else if (errno == ENOENT) {
-    const Fd created(::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    const UniqueFd created(::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (created.fd < 0 && errno != EEXIST) {
-      why = reason(errno);
+      why = errnoText(errno);
       return {};
     }
     if (created.fd < 0 && ::lstat(p.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
@@ -55,17 +34,17 @@ Fd openScoreFile(const std::filesystem::path& p, int flags, std::string& why) {
       return {};
     }
   } else {
-    why = reason(errno);
+    why = errnoText(errno);
     return {};
   }
   // Non-blocking, in case the name was swapped for a FIFO since the look above.
-  Fd f(::open(p.c_str(), flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  UniqueFd f(::open(p.c_str(), flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
   if (f.fd < 0) {
-    why = reason(errno);
+    why = errnoText(errno);
     return {};
   }
   if (::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    why = notRegular(st.st_mode);
+    why = notRegularFile(st.st_mode);
     return {};
   }
   return f;
@@ -94,14 +73,14 @@ void HighScoreFile::report(const std::string& what, const std::string& why) cons
 
 std::optional<std::int16_t> HighScoreFile::read() const {
   std::string why;
-  const Fd f = openScoreFile(path_, O_RDONLY, why);
+  const UniqueFd f = openScoreFile(path_, O_RDONLY, why);
   if (f.fd < 0) {
     report("read", why);
     return std::nullopt;
   }
   unsigned char b[2] = {0, 0};
   if (readPrefix(f.fd, b) < 0) {
-    report("read", reason(errno));
+    report("read", errnoText(errno));
     return std::nullopt;
   }
   // Two bytes, one byte (taken as the low byte) or none at all (0).
@@ -110,7 +89,7 @@ std::optional<std::int16_t> HighScoreFile::read() const {
 
 bool HighScoreFile::write(std::int16_t score) const {
   std::string why;
-  const Fd f = openScoreFile(path_, O_RDWR, why);
+  const UniqueFd f = openScoreFile(path_, O_RDWR, why);
   if (f.fd < 0) {
     report("store", why);
     return false;
@@ -128,9 +107,9 @@ bool HighScoreFile::write(std::int16_t score) const {
   if (n > 0 && oldLength >= 0) {
     // Only part of it went in: put back what was there.
     if (::pwrite(f.fd, old, std::size_t(oldLength), 0) < 0 || (oldLength < 2 && ::ftruncate(f.fd, oldLength) != 0))
-      report("restore", reason(errno));
+      report("restore", errnoText(errno));
   }
-  report("store", reason(err));
+  report("store", errnoText(err));
   return false;
 }
 

@@ -10,10 +10,9 @@ namespace kh::test {
 namespace {
 
 std::vector<std::uint8_t> monoWave(int frames, int rate) {
-  std::vector<std::uint8_t> b;
+  std::vector<std::uint8_t> b{'R', 'I', 'F', 'F'};
   auto u32 = [&](std::uint32_t v) { for (int i = 0; i < 4; ++i) b.push_back(std::uint8_t(v >> (8 * i))); };
   auto u16 = [&](std::uint16_t v) { b.push_back(std::uint8_t(v)), b.push_back(std::uint8_t(v >> 8)); };
-  b.insert(b.end(), {'R', 'I', 'F', 'F'});
   u32(36 + std::uint32_t(frames) * 2);
   b.insert(b.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
   u32(16), u16(1), u16(1), u32(std::uint32_t(rate)), u32(std::uint32_t(rate) * 2), u16(2), u16(16);

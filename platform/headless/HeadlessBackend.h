@@ -19,14 +19,21 @@ struct MciWrite {
 
 class RecordingMci : public MciDevice {
  public:
-  void putText(int dispId, std::string_view value) override { record({dispId, std::string(value)}); }
-  void putBool(int dispId, bool value) override { record({dispId, value}); }
+  void putText(int dispId, std::string_view value) override {
+    writes.emplace_back().dispId = dispId;
+    writes.back().value.emplace<std::string>(value);
+    notify();
+  }
+  void putBool(int dispId, bool value) override {
+    writes.emplace_back().dispId = dispId;
+    writes.back().value.emplace<bool>(value);
+    notify();
+  }
   std::vector<MciWrite> writes;
   std::function<void(const MciWrite&)> onWrite;  // lets a test look at the game at each write
 
  private:
-  void record(MciWrite w) {
-    writes.push_back(w);
+  void notify() {
     if (onWrite) onWrite(writes.back());
   }
 };

@@ -10,34 +10,15 @@
 #include <cstring>
 #include <sstream>
 
+#include "PosixFile.h"
+
 namespace kh {
 
 namespace {
 
 Sound refused(std::string why) { return Sound{nullptr, std::move(why)}; }
 
-std::string errnoText(int err) { return err ? std::strerror(err) : "unknown error"; }
-
-// What a name that is not a regular file turns out to be.
-std::string notRegular(mode_t mode) {
-  if (S_ISDIR(mode)) return "it is a directory";
-  if (S_ISFIFO(mode)) return "it is a FIFO, not a file";
-  if (S_ISSOCK(mode)) return "it is a socket, not a file";
-  if (S_ISCHR(mode) || S_ISBLK(mode)) return "it is a device, not a file";
-  return "it is not a regular file";
-}
-
 std::string tooLarge() { return "it is larger than " + std::to_string(kMaxSoundFileBytes >> 20) + " MB"; }
-
-struct Fd {
-  int fd;
-  explicit Fd(int f) : fd(f) {}
-  ~Fd() {
-    if (fd >= 0) ::close(fd);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-};
 
 std::uint32_t le32(const std::uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | std::uint32_t(p[3]) << 24; }
 
@@ -144,7 +125,7 @@ std::vector<std::uint8_t> readSoundFile(const std::filesystem::path& path, std::
   }
   // Never open what could block: a FIFO waits for a writer, a device for who knows what.
   if (!S_ISREG(st.st_mode)) {
-    why = notRegular(st.st_mode);
+    why = notRegularFile(st.st_mode);
     return {};
   }
   if (std::uint64_t(st.st_size) > kMaxSoundFileBytes) {
@@ -152,13 +133,13 @@ std::vector<std::uint8_t> readSoundFile(const std::filesystem::path& path, std::
     return {};
   }
   // Non-blocking, in case the name was swapped for a FIFO since the look above.
-  const Fd f(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  const UniqueFd f(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
   if (f.fd < 0) {
     why = "cannot open it: " + errnoText(errno);
     return {};
   }
   if (::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    why = notRegular(st.st_mode);
+    why = notRegularFile(st.st_mode);
     return {};
   }
   // Read to the end rather than trusting the size: some files report 0 and hold more.
@@ -188,7 +169,7 @@ std::vector<std::uint8_t> readSoundFile(const std::filesystem::path& path, std::
 Sound SoundCache::get(const std::filesystem::path& path, DeviceFormat device) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return refused("cannot open it: " + errnoText(errno));
-  if (!S_ISREG(st.st_mode)) return refused(notRegular(st.st_mode));
+  if (!S_ISREG(st.st_mode)) return refused(notRegularFile(st.st_mode));
   const std::int64_t mtimeNs = std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
   Entry& e = entries_[path.string()];
   if (e.sound.pcm || !e.sound.why.empty()) {
