@@ -252,14 +252,7 @@ void Form::present() {
   }
   for (const PictureBox* box : changed_) {
     drawBox(*box);
-    const Rect c = box->client();
-    if (!dirty_) {
-      dirty_ = c;
-    } else {
-      const int x0 = std::min(dirty_->x, c.x), y0 = std::min(dirty_->y, c.y);
-      const int x1 = std::max(dirty_->x + dirty_->w, c.x + c.w), y1 = std::max(dirty_->y + dirty_->h, c.y + c.h);
-      dirty_ = Rect{x0, y0, x1 - x0, y1 - y0};
-    }
+    include(dirty_, box->client());
   }
   changed_.clear();
   if (!dirty_) return;

@@ -465,15 +465,7 @@ void SdlBackend::Impl::showDue(Micros t) {
 void SdlBackend::present(WindowId id, const Surface& client, const Rect& dirty) {
   SdlWindow& w = impl_->at(id);
   w.client = &client;
-  const Rect c{dirty.x + w.inset, dirty.y + w.inset, dirty.w, dirty.h};
-  if (!w.pending) {
-    w.pending = c;
-  } else {
-    const Rect& p = *w.pending;
-    const int l = std::min(p.x, c.x), t = std::min(p.y, c.y);
-    const int r = std::max(p.x + p.w, c.x + c.w), b = std::max(p.y + p.h, c.y + c.h);
-    w.pending = Rect{l, t, r - l, b - t};
-  }
+  include(w.pending, Rect{dirty.x + w.inset, dirty.y + w.inset, dirty.w, dirty.h});
   // No faster than the display shows frames, except a frame that answers a click.
   const Micros t = now();
   if (impl_->prompt || w.whole || t - w.shownAt >= impl_->period - impl_->period / 8) {
