@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "Form1.h"
+#include "SameBits.h"
 
 namespace kh {
 
@@ -11,7 +12,7 @@ void Form1::Picture1_MouseMove(int, int, float x, float y) {
   // In single precision, as the pointer position arrives; the dead-zone test in double.
   float s = (200 - x) / 150;
   if (std::abs(double(s)) < 0.7) s = 0;
-  s_.scrollSpeed = std::pow(double(s), 9);  // steep towards the edges, gentle near the middle
+  s_.scrollSpeed = power(double(s), 9);  // steep towards the edges, gentle near the middle
 }
 
 void Form1::Picture1_MouseDown(int, int, float x, float y) {

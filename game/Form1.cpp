@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "Design.h"
+#include "SameBits.h"
 
 namespace kh {
 
@@ -114,7 +115,7 @@ void Form1::Timer1_Timer() {
   const double f = punkte / 1000.0 + 1;
   s_.arcAngle = s_.arcAngle + double(s_.arcStep / 2) * f;
   if (s_.arcAngle > 180) NewWibbel();
-  s_.arcSine = std::sin(s_.arcAngle / 180 * 3.14);  // 3.14, not pi: the arc ends a hair above its base
+  s_.arcSine = sine(s_.arcAngle / 180 * 3.14);  // 3.14, not pi: the arc ends a hair above its base
   s_.posY = 150 - s_.arcSine * double(s_.arcHeight);
   const double g = punkte / 500.0 + 0.5;
   const double sign = s_.facing > 0 ? 1 : s_.facing < 0 ? -1 : 0;
