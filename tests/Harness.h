@@ -8,6 +8,7 @@
 #include "HeadlessBackend.h"
 #include "Catalogue.h"
 #include "Game.h"
+#include "Layout.h"
 
 namespace kh::test {
 
@@ -44,11 +45,12 @@ struct Harness {
   WindowId playWindow() const { return *f1.window(); }
   WindowId titleWindow() const { return *splash.window(); }
 
-  // Mouse over the play area, in its client coordinates (the area starts inside a 2-pixel border at (8, 32)).
-  void moveOnArea(float x, float y) { be.mouse(InputEvent::Type::MouseMove, playWindow(), x + 10, y + 34, 0); }
+  // Mouse over the play area, in its client coordinates.
+  static constexpr float kAreaX = layout::kPlayArea.x, kAreaY = layout::kPlayArea.y;
+  void moveOnArea(float x, float y) { be.mouse(InputEvent::Type::MouseMove, playWindow(), x + kAreaX, y + kAreaY, 0); }
   void clickOnArea(float x, float y, int button = 1) {
-    be.mouse(InputEvent::Type::MouseDown, playWindow(), x + 10, y + 34, button);
-    be.mouse(InputEvent::Type::MouseUp, playWindow(), x + 10, y + 34, button);
+    be.mouse(InputEvent::Type::MouseDown, playWindow(), x + kAreaX, y + kAreaY, button);
+    be.mouse(InputEvent::Type::MouseUp, playWindow(), x + kAreaX, y + kAreaY, button);
   }
   void pressKey(int ch = 'a') { be.key(titleWindow(), ch); }
 
