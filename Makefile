@@ -15,6 +15,8 @@ PACKAGES := cmake g++ make pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfig-
             desktop-file-utils appstream dpkg-dev fakeroot file lintian \
             clang libclang-rt-14-dev
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+# One more test than cores: the real-window tests mostly wait.
+TEST_JOBS ?= $(shell echo $$(($(JOBS) + 1)))
 
 FUZZ_SECONDS ?= 3600
 SOAK_HOURS ?= 10
@@ -56,7 +58,7 @@ check: test-build
 
 # The fuzzers run side by side, one process each.
 test: test-build
-	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
+	cd $(TEST_DIR) && ctest --output-on-failure -j $(TEST_JOBS)
 	$(MAKE) fuzz-build FUZZ_RUN_SECONDS=30
 	cd build/fuzz && ctest --output-on-failure -L fuzz -j $(words $(FUZZ_TARGETS))
 
