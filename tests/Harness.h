@@ -1,5 +1,6 @@
 #pragma once
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -17,11 +18,24 @@ inline const Catalogue& pictures() {
   return c;
 }
 
+// This test program's own folder, removed when it ends: runs side by side (ctest -j, other
+// build folders or checkouts on the same machine) never write into each other's files.
+inline const std::filesystem::path& runDir() {
+  struct Owned {
+    std::filesystem::path path;
+    ~Owned() {
+      std::error_code ec;
+      std::filesystem::remove_all(path, ec);
+    }
+  };
+  static const Owned dir{std::filesystem::path(::testing::TempDir()) / ("knuffelhatz-" + std::to_string(getpid()))};
+  return dir.path;
+}
+
 // A fresh folder per test for the score file.
 inline std::filesystem::path scratchDir() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  auto dir = std::filesystem::path(::testing::TempDir()) / "knuffelhatz" /
-             (std::string(info->test_suite_name()) + "." + info->name());
+  auto dir = runDir() / (std::string(info->test_suite_name()) + "." + info->name());
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   return dir;
