@@ -1,12 +1,14 @@
 #include <exception>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "App.h"
 #include "Catalogue.h"
 #include "Game.h"
+#include "HighScoreFile.h"
 #include "Options.h"
 #include "Places.h"
 #include "Report.h"
@@ -47,7 +49,7 @@ int main(int argc, char** argv) {
     kh::SdlBackend backend(kh::SdlOptions{options.scale, places.soundFolders});
     kh::App app(backend);
     const kh::Catalogue pictures;
-    kh::Game game(app, pictures, kh::HighScoreFile(places.scoreFile));
+    kh::Game game(app, pictures, std::make_unique<kh::HighScoreFile>(places.scoreFile));
     game.splash.Show();
     app.run();
   } catch (const std::exception& e) {

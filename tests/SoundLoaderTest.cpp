@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "Harness.h"
+#include "PosixSoundFiles.h"
 #include "SoundLoader.h"
 
 namespace kh::test {
@@ -29,24 +30,25 @@ void write(const std::filesystem::path& p, const std::vector<std::uint8_t>& b) {
 TEST(SoundLoader, EachFileIsReadOnceWhileItsSizeAndTimeStay) {
   const auto file = scratchDir() / "a.wbs";
   write(file, monoWave(2000, 22050));
-  SoundCache cache;
+  PosixSoundFiles files;
+  SoundCache cache(files);
   const DeviceFormat device{44100, 2};
-  const Sound first = cache.get(file, device);
+  const Sound first = cache.get(file.string(), device);
   ASSERT_TRUE(first) << first.why;
   EXPECT_EQ(first.pcm->size(), 4000u * 4) << "twice the rate, two channels, 16 bits";
-  EXPECT_EQ(cache.get(file, device).pcm, first.pcm) << "the next cue reads nothing";
+  EXPECT_EQ(cache.get(file.string(), device).pcm, first.pcm) << "the next cue reads nothing";
   // Same size, new contents and time: read again.
   write(file, monoWave(2000, 11025));
   std::filesystem::last_write_time(file, std::filesystem::last_write_time(file) + std::chrono::seconds(2));
-  const Sound second = cache.get(file, device);
+  const Sound second = cache.get(file.string(), device);
   ASSERT_TRUE(second);
   EXPECT_NE(second.pcm, first.pcm);
   EXPECT_EQ(second.pcm->size(), 8000u * 4);
   // A broken file is judged once too, and mended, it plays.
   write(file, {'R', 'I', 'F', 'F'});
-  EXPECT_EQ(cache.get(file, device).why, "not wave audio: no RIFF/WAVE header");
+  EXPECT_EQ(cache.get(file.string(), device).why, "not wave audio: no RIFF/WAVE header");
   write(file, monoWave(100, 44100));
-  EXPECT_TRUE(cache.get(file, device));
+  EXPECT_TRUE(cache.get(file.string(), device));
 }
 
 TEST(SoundLoader, NoSoundLongerThanFiveSeconds) {
