@@ -206,5 +206,28 @@ TEST_F(DiskAudio, AMissingOrBrokenFileStaysSilentAndIsReportedOnce) {
   EXPECT_TRUE(eventually([&] { return loudAfter(0, 1000); }));
 }
 
+TEST_F(DiskAudio, ADeviceThatStopsIsSaidInOneLineAndOpenedOnceMore) {
+  setenv("SDL_DISKAUDIOFILE", "/dev/full", 1);  // every write fails: the device stops at once
+  const std::string ok = wave("ok.wbs", 8000, 0.2);
+  SdlSound audio;
+  ASSERT_TRUE(audio.output.hasDevice());
+  audio.putText(21, "WaveAudio");
+  testing::internal::CaptureStderr();
+  for (int i = 0; i < 3; ++i) {
+    const bool stopped = eventually([&] { return !audio.output.hasDevice() || audio.output.stopped(); });
+    cue(audio, ok);
+    if (!stopped) break;
+  }
+  const std::string err = testing::internal::GetCapturedStderr();
+  auto count = [&](const std::string& line) {
+    std::size_t n = 0;
+    for (std::size_t at = err.find(line); at != std::string::npos; at = err.find(line, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("knuffelhatz: the sound device stopped; opened it again\n"), 1u) << err;
+  EXPECT_EQ(count("knuffelhatz: the sound device stopped; no sound from now on\n"), 1u) << err;
+  EXPECT_FALSE(audio.output.hasDevice()) << "given up after the second stop";
+}
+
 }  // namespace
 }  // namespace kh::test

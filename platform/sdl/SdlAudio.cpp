@@ -70,6 +70,8 @@ std::optional<DeviceFormat> SdlAudio::format() const {
   return DeviceFormat{rate_, channels_};
 }
 
+bool SdlAudio::stopped() const { return device_ && SDL_GetAudioDeviceStatus(device_) == SDL_AUDIO_STOPPED; }
+
 std::uint64_t SdlAudio::lastPlayFrame() const {
   if (!device_) return 0;
   SDL_LockAudioDevice(device_);
@@ -90,7 +92,7 @@ void SdlAudio::hold(Pcm pcm) {
 // A device stops for good when its sound server goes away. Said once, and opened once more,
 // which brings the sound back when the server has come back.
 void SdlAudio::checkDevice() {
-  if (SDL_GetAudioDeviceStatus(device_) != SDL_AUDIO_STOPPED) return;
+  if (!stopped()) return;
   const DeviceFormat before{rate_, channels_};
   closeDevice();
   if (!reopened_ && openDevice()) {

@@ -28,6 +28,8 @@ class SdlAudio : public SoundOutput {
   int sampleRate() const { return rate_; }
   int channels() const { return channels_; }
   int bufferFrames() const { return bufferFrames_; }
+  // The device has stopped on its own (its sound server gone); the next play() finds out.
+  bool stopped() const;
   // Frames handed to the device before the last play() took effect: where that sound starts.
   std::uint64_t lastPlayFrame() const;
 
