@@ -1,6 +1,7 @@
 #include <exception>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "Catalogue.h"
 #include "FastClock.h"
 #include "Game.h"
+#include "HighScoreFile.h"
 #include "Options.h"
 #include "Places.h"
 #include "Report.h"
@@ -49,7 +51,7 @@ int main(int argc, char** argv) {
     kh::FastClockBackend backend(sdl, options.testClockRate);  // rate 1 unless a test asks
     kh::App app(backend);
     const kh::Catalogue pictures;
-    kh::Game game(app, pictures, kh::HighScoreFile(places.scoreFile));
+    kh::Game game(app, pictures, std::make_unique<kh::HighScoreFile>(places.scoreFile));
     game.splash.Show();
     app.run();
   } catch (const std::exception& e) {

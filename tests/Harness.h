@@ -10,6 +10,7 @@
 #include "Catalogue.h"
 #include "Game.h"
 #include "Layout.h"
+#include "HighScoreFile.h"
 
 namespace kh::test {
 
@@ -46,7 +47,7 @@ struct Harness {
   HeadlessBackend be;
   App app{be};
   std::filesystem::path dir = scratchDir();
-  Game game{app, pictures(), HighScoreFile(dir / "Hi.wbh")};
+  Game game{app, pictures(), std::make_unique<HighScoreFile>(dir / "Hi.wbh")};
   Form1& f1 = game.form1;
   frmSplash& splash = game.splash;
 

@@ -120,7 +120,7 @@ struct SdlBackend::Impl {
   bool ttf = false;
   std::map<std::pair<std::string, int>, FontPtr> fonts;
   std::map<std::string, std::string> fontFiles;
-  std::unique_ptr<SdlAudio> audio;
+  std::unique_ptr<SdlSound> audio;
   bool fontWarned = false;
   void* xDisplay = nullptr;  // the X connection, once a window shows which
   Micros pumpedAt = INT64_MIN / 4;  // when SDL last asked the window system for events
@@ -680,7 +680,7 @@ std::uint64_t SdlBackend::randomSeed() {
 }
 
 MciDevice& SdlBackend::mci() {
-  if (!impl_->audio) impl_->audio = std::make_unique<SdlAudio>(impl_->options.soundFolders);
+  if (!impl_->audio) impl_->audio = std::make_unique<SdlSound>(impl_->options.soundFolders);
   return *impl_->audio;
 }
 
