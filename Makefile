@@ -16,7 +16,7 @@ FUZZ_SECONDS ?= 3600
 SOAK_HOURS ?= 10
 FUZZ_TARGETS := sound highscore game
 
-.PHONY: run test bench package fuzz fuzz-build soak deps clean
+.PHONY: run test nox11-check bench package fuzz fuzz-build soak deps clean
 
 deps:
 	@missing=""; \
@@ -40,8 +40,15 @@ test: deps
 	cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKH_SANITIZE=ON
 	cmake --build build/test -j $(JOBS)
 	cd build/test && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) nox11-check
 	$(MAKE) fuzz-build FUZZ_RUN_SECONDS=30
 	cd build/fuzz && ctest --output-on-failure -L fuzz
+
+# The SDL backend without Xlib (SDL's window surface alone) builds, and its window starts a round.
+nox11-check:
+	cmake -S . -B build/nox11 -DCMAKE_BUILD_TYPE=Release -DKH_X11=OFF -DKH_TESTS=OFF -DKH_BENCH=OFF
+	cmake --build build/nox11 -j $(JOBS) --target knuffelhatz
+	bash tests/window/round_start_test.sh build/nox11/knuffelhatz .
 
 fuzz-build:
 	cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
