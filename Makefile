@@ -29,7 +29,7 @@ TEST_CONFIGURE := cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -D
 # ctest labels (tests/CMakeLists.txt): unit, soak, fuzz, window, install.
 CHECK_LABELS := unit|soak|fuzz
 
-.PHONY: run check test test-build bench package fuzz fuzz-build soak deps clean
+.PHONY: run check test test-build nox11-check bench package fuzz fuzz-build soak deps clean
 
 deps:
 	@missing=""; \
@@ -59,8 +59,15 @@ check: test-build
 # The fuzzers run side by side, one process each.
 test: test-build
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(TEST_JOBS)
+	$(MAKE) nox11-check
 	$(MAKE) fuzz-build FUZZ_RUN_SECONDS=30
 	cd build/fuzz && ctest --output-on-failure -L fuzz -j $(words $(FUZZ_TARGETS))
+
+# The SDL backend without Xlib (SDL's window surface alone) builds, and its window starts a round.
+nox11-check:
+	cmake -S . -B build/nox11 -DCMAKE_BUILD_TYPE=Release -DKH_X11=OFF -DKH_TESTS=OFF -DKH_BENCH=OFF
+	cmake --build build/nox11 -j $(JOBS) --target knuffelhatz
+	bash tests/window/round_start_test.sh build/nox11/knuffelhatz .
 
 fuzz-build:
 	cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
