@@ -3,6 +3,7 @@
 
 #include "Form1.h"
 #include "SameBits.h"
+#include "Layout.h"
 
 namespace kh {
 
@@ -10,8 +11,8 @@ void Form1::Picture1_MouseMove(int, int, float x, float y) {
   s_.aimX = x;
   s_.aimY = y;
   // In single precision, as the pointer position arrives; the dead-zone test in double.
-  float s = (200 - x) / 150;
-  if (std::abs(double(s)) < 0.7) s = 0;
+  float s = (layout::kScrollCentre - x) / layout::kScrollSpan;
+  if (std::abs(double(s)) < layout::kDeadZone) s = 0;
   s_.scrollSpeed = power(double(s), 9);  // steep towards the edges, gentle near the middle
 }
 

@@ -4,12 +4,14 @@
 
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "App.h"
 #include "Catalogue.h"
+#include "FastClock.h"
 #include "Game.h"
 #include "Options.h"
 #include "Report.h"
@@ -41,7 +43,7 @@ int run() {
   }
   const kh::Options& options = parsed.options;
   if (options.help) {
-    w::say(kh::helpText(kh::ScoreHome::Windows), false);
+    w::say(kh::helpText("%APPDATA%\\Knuffelhatz\\Hi.wbh"), false);
     return 0;
   }
   if (options.version) {
@@ -68,11 +70,11 @@ int run() {
       if (const auto why = w::makeFolder(folder))
         kh::reportProblem("cannot make the folder \"" + w::narrow(folder) + "\": " + *why);
     }
-    kh::Win32Backend backend(kh::Win32Options{options.scale, places.soundFolders});
+    kh::Win32Backend win32(kh::Win32Options{options.scale, places.soundFolders});
+    kh::FastClockBackend backend(win32, options.testClockRate);  // rate 1 unless a test asks
     kh::App app(backend);
     const kh::Catalogue pictures;
-    w::Win32ScoreStore store(places.scoreFile);
-    kh::Game game(app, pictures, store);
+    kh::Game game(app, pictures, std::make_unique<w::Win32ScoreStore>(places.scoreFile));
     game.splash.Show();
     app.run();
   } catch (const std::exception& e) {

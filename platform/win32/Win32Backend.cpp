@@ -11,7 +11,10 @@
 #include <stdexcept>
 
 #include "Report.h"
+#include "SoundPlayer.h"
 #include "Viewport.h"
+#include "WaveOutput.h"
+#include "Win32Files.h"
 #include "Win32Text.h"
 #include "Win32Util.h"
 #include "Win32Window.h"
@@ -92,7 +95,9 @@ struct Win32Backend::Impl {
   std::deque<InputEvent> queue;
   wchar_t highSurrogate = 0;
   Win32Text text;
-  std::unique_ptr<MciDevice> audio;
+  std::unique_ptr<WaveOutput> output;
+  std::unique_ptr<Win32SoundFiles> files;
+  std::unique_ptr<SoundPlayer> audio;
 
   static LRESULT CALLBACK windowProc(HWND h, UINT m, WPARAM w, LPARAM l);
   bool handle(HWND h, UINT m, WPARAM w, LPARAM l, LRESULT& result);
@@ -237,6 +242,7 @@ Win32Backend::Win32Backend(Win32Options options) : impl_(std::make_unique<Impl>(
 
 Win32Backend::~Win32Backend() {
   impl_->audio.reset();
+  impl_->output.reset();
   impl_->windows.clear();
 }
 
@@ -329,16 +335,13 @@ std::uint64_t Win32Backend::randomSeed() {
          (std::uint64_t(GetCurrentProcessId()) << 48);
 }
 
-namespace {
-// Until the sound player arrives: every cue silent.
-struct SilentMci : MciDevice {
-  void putText(int, std::string_view) override {}
-  void putBool(int, bool) override {}
-};
-}  // namespace
-
 MciDevice& Win32Backend::mci() {
-  if (!impl_->audio) impl_->audio = std::make_unique<SilentMci>();
+  // Made when the game first talks to the player, while the play window loads.
+  if (!impl_->audio) {
+    impl_->output = std::make_unique<WaveOutput>();
+    impl_->files = std::make_unique<Win32SoundFiles>(impl_->options.soundFolders);
+    impl_->audio = std::make_unique<SoundPlayer>(*impl_->output, *impl_->files);
+  }
   return *impl_->audio;
 }
 

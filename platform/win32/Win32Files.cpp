@@ -148,7 +148,7 @@ bool Win32ScoreStore::write(std::int16_t score) {
     return false;
   }
   // Another copy of the game may have stored a better one meanwhile.
-  if (oldLength == 2 && stored >= score) return true;
+  if (stored >= score) return true;
   const auto v = std::uint16_t(score);
   const unsigned char b[2] = {static_cast<unsigned char>(v & 0xff), static_cast<unsigned char>(v >> 8)};
   // One call: the file holds the old two bytes or the new ones.

@@ -19,11 +19,6 @@ bool sameName(const std::wstring& a, const std::wstring& b) {
   return true;
 }
 
-// The family the game asks for.
-std::wstring familyOf(const FontSpec& spec) {
-  std::string f = spec.face;  // SEAM-TODO: spec.family
-  return widen(f.substr(0, f.find_first_of(",:")));
-}
 
 }  // namespace
 
@@ -54,7 +49,7 @@ bool Win32Text::registerOwnFont() {
 }
 
 HFONT Win32Text::font(const FontSpec& spec) {
-  const std::wstring family = familyOf(spec);
+  const std::wstring family = widen(spec.family);
   const int pixels = int(std::lround(spec.points * 96.0 / 72.0));
   auto& f = fonts_[{family, {pixels, spec.weight}}];
   if (f) return f;

@@ -85,14 +85,19 @@ HICON makeIcon(const Surface& s, Pixel transparent) {
 
 Win32Window::Win32Window(const wchar_t* windowClass, const WindowOptions& opts, int scale, const DpiFunctions& dpi,
                          void* owner)
-    : dpi_(dpi), titled_(opts.titleBar), pictureW_(opts.clientWidth), pictureH_(opts.clientHeight), scale_(scale) {
+    : dpi_(dpi),
+      titled_(opts.titleBar),
+      centred_(opts.centred),
+      pictureW_(opts.clientWidth),
+      pictureH_(opts.clientHeight),
+      scale_(scale) {
   // The play window: a fixed single border, a caption and the control menu alone. The title
   // window: a dialog border and nothing else, kept off the taskbar.
   style_ = titled_ ? (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU) : (WS_POPUP | WS_DLGFRAME);
   exStyle_ = opts.skipTaskbar ? WS_EX_TOOLWINDOW : 0;
   const SIZE outer = outerSize(pictureW_ * scale_, pictureH_ * scale_);
   int x = CW_USEDEFAULT, y = CW_USEDEFAULT;
-  if (opts.centred) {
+  if (centred_) {
     x = (GetSystemMetrics(SM_CXSCREEN) - outer.cx) / 2;
     y = (GetSystemMetrics(SM_CYSCREEN) - outer.cy) / 2;
   }
@@ -127,7 +132,9 @@ void Win32Window::setScale(int scale) {
   scale_ = scale;
   if (fullscreen_) return;
   const SIZE outer = outerSize(pictureW_ * scale_, pictureH_ * scale_);
-  SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // A centred window stays centred by its outer frame.
+  const int x = (GetSystemMetrics(SM_CXSCREEN) - outer.cx) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - outer.cy) / 2;
+  SetWindowPos(hwnd_, nullptr, x, y, outer.cx, outer.cy, (centred_ ? 0 : SWP_NOMOVE) | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32Window::setFullscreen(bool on) {

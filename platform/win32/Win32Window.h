@@ -78,6 +78,7 @@ class Win32Window {
   HICON icon_ = nullptr;
   const DpiFunctions& dpi_;
   bool titled_ = true;
+  bool centred_ = false;
   DWORD style_ = 0, exStyle_ = 0;
   int pictureW_ = 0, pictureH_ = 0, scale_ = 1;
   bool fullscreen_ = false;
