@@ -1,0 +1,432 @@
+#include "WebBackend.h"
+
+#include <emscripten.h>
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+#include "Report.h"
+#include "SoundPlayer.h"
+
+namespace kh {
+
+namespace {
+
+// The page's side: windows as canvases, input queued by the page's handlers, the clock.
+// Handlers only queue; the program reads the queue on its own stack.
+EM_JS(void, kh_web_init, (), {
+  const screen = document.getElementById('kh-screen');
+  if (!screen) throw new Error('the page has no element #kh-screen');
+  const kh = Module.kh = {
+    screen, wins: new Map(), stack: [], events: [], wake: null, scale: 1, captured: false,
+    hiddenSince: document.hidden ? performance.now() : null, hiddenTotal: 0, frameAsked: false,
+    // A test may run the clock faster, never slower (that would make the game easier).
+    speed: Math.max(1, Math.min(16, Number(Module.khSpeed) || 1)),
+  };
+  kh.now = () => ((kh.hiddenSince !== null ? kh.hiddenSince : performance.now()) - kh.hiddenTotal) * kh.speed;
+  kh.wakeUp = () => { if (kh.wake) { const w = kh.wake; kh.wake = null; w(); } };
+  kh.push = (e) => { kh.events.push(e); kh.wakeUp(); };
+  kh.top = () => (kh.stack.length ? kh.wins.get(kh.stack[kh.stack.length - 1]) : null);
+  // One whole scale in device pixels for all windows, the largest at which each fits; each
+  // window centred on whole device pixels, so every picture pixel is a sharp square.
+  kh.layout = () => {
+    const dpr = window.devicePixelRatio || 1;
+    const aw = Math.floor(screen.clientWidth * dpr), ah = Math.floor(screen.clientHeight * dpr);
+    let s = 8;
+    for (const w of kh.wins.values()) s = Math.min(s, Math.floor(aw / w.canvas.width), Math.floor(ah / w.canvas.height));
+    kh.scale = Math.max(1, s);
+    for (const w of kh.wins.values()) {
+      const cw = w.canvas.width * kh.scale, ch = w.canvas.height * kh.scale;
+      Object.assign(w.canvas.style, {
+        width: cw / dpr + 'px', height: ch / dpr + 'px',
+        left: Math.max(0, Math.floor((aw - cw) / 2)) / dpr + 'px', top: Math.max(0, Math.floor((ah - ch) / 2)) / dpr + 'px',
+      });
+    }
+  };
+  window.addEventListener('resize', kh.layout);
+  document.addEventListener('fullscreenchange', kh.layout);
+  kh.toggleFullscreen = () => {
+    if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
+    else if (document.documentElement.requestFullscreen) document.documentElement.requestFullscreen().catch(() => {});
+  };
+  const shift = (e) => (e.shiftKey ? 1 : 0) | (e.ctrlKey ? 2 : 0) | (e.altKey ? 4 : 0);
+  const buttonOf = [1, 4, 2];
+  // Mouse input goes to the window on top. Outside it only while a button is held there, or
+  // on the full screen, where the black bars count as the window's nearest edge.
+  const mouse = (type) => (e) => {
+    if (e.target instanceof Element && e.target.closest('.kh-own')) return;  // the page's own controls
+    const top = kh.top();
+    if (!top) return;
+    const r = top.canvas.getBoundingClientRect();
+    const inside = e.clientX >= r.left && e.clientX < r.right && e.clientY >= r.top && e.clientY < r.bottom;
+    const wanted = inside || kh.captured || document.fullscreenElement;
+    if (type === 1 && inside) kh.captured = true;
+    if (type === 2) kh.captured = false;
+    if (!wanted) return;
+    if (type !== 0) e.preventDefault();
+    const sx = (top.canvas.width * kh.scale) / r.width, sy = (top.canvas.height * kh.scale) / r.height;
+    const button = type === 0 ? e.buttons & 7 : buttonOf[e.button] || 0;
+    kh.push([type, top.id, (e.clientX - r.left) * sx, (e.clientY - r.top) * sy, button, shift(e), 0]);
+  };
+  window.addEventListener('mousemove', mouse(0));
+  window.addEventListener('mousedown', mouse(1));
+  window.addEventListener('mouseup', mouse(2));
+  screen.addEventListener('contextmenu', (e) => e.preventDefault());
+  window.addEventListener('keydown', (e) => {
+    const enter = e.key === 'Enter';
+    if (e.key === 'F11' || (enter && e.altKey)) {
+      e.preventDefault();
+      if (!e.repeat) kh.toggleFullscreen();
+      return;
+    }
+    if (e.ctrlKey || e.metaKey) return;  // the browser's own shortcuts
+    let key = 0;
+    if ([...e.key].length === 1) key = e.key.codePointAt(0);
+    else if (enter) key = 13;
+    else if (e.key === 'Escape') key = 27;
+    else if (e.key === 'Backspace') key = 8;
+    const top = kh.top();
+    if (!key || !top) return;
+    if (e.key !== 'Escape') e.preventDefault();
+    kh.push([3, top.id, 0, 0, 0, 0, key]);
+  });
+  // In a hidden page the clock stands still and nothing is drawn; the game goes on where it
+  // stopped when the page is shown again.
+  document.addEventListener('visibilitychange', () => {
+    const t = performance.now();
+    if (document.hidden && kh.hiddenSince === null) kh.hiddenSince = t;
+    if (!document.hidden && kh.hiddenSince !== null) { kh.hiddenTotal += t - kh.hiddenSince; kh.hiddenSince = null; }
+    if (kh.onVisible) kh.onVisible(!document.hidden);
+    kh.wakeUp();
+  });
+  // A yield without a timer, whose delay browsers stretch when timers nest.
+  kh.channel = new MessageChannel();
+  kh.channel.port1.onmessage = () => kh.wakeUp();
+  // Pixels go to the canvases once per display frame, only the part that changed.
+  kh.draw = () => {
+    kh.frameAsked = false;
+    for (const w of kh.wins.values()) {
+      if (!w.dirty || !w.ptr) continue;
+      const d = w.dirty;
+      w.dirty = null;
+      const data = new Uint8ClampedArray(HEAPU8.buffer, w.ptr, w.canvas.width * w.canvas.height * 4);
+      w.ctx.putImageData(new ImageData(data, w.canvas.width, w.canvas.height), 0, 0, d.x, d.y, d.w, d.h);
+      if (!w.drawn) { w.drawn = true; if (Module.khFirstFrame) Module.khFirstFrame(w.id); }
+    }
+  };
+});
+
+EM_JS(void, kh_web_window, (int id, int w, int h, const char* caption, int announce), {
+  const kh = Module.kh;
+  const c = document.createElement('canvas');
+  c.width = w;
+  c.height = h;
+  c.className = 'kh-window';
+  c.hidden = true;
+  c.setAttribute('role', 'img');
+  c.setAttribute('aria-label', UTF8ToString(caption));
+  const text = document.createElement('div');
+  text.className = 'kh-text';
+  text.setAttribute('aria-live', announce ? 'polite' : 'off');
+  text.dataset.window = id;
+  text.hidden = true;
+  kh.screen.append(c, text);
+  kh.wins.set(id, { id, canvas: c, text, ctx: c.getContext('2d', { alpha: false }), dirty: null, ptr: 0, drawn: false });
+  kh.layout();
+});
+
+EM_JS(void, kh_web_destroy, (int id), {
+  const kh = Module.kh, w = kh.wins.get(id);
+  if (!w) return;
+  w.canvas.remove();
+  w.text.remove();
+  kh.wins.delete(id);
+  kh.stack = kh.stack.filter((i) => i !== id);
+  kh.layout();
+});
+
+EM_JS(void, kh_web_show_window, (int id, int shown), {
+  const kh = Module.kh, w = kh.wins.get(id);
+  kh.stack = kh.stack.filter((i) => i !== id);
+  if (shown) {
+    kh.stack.push(id);
+    kh.screen.append(w.canvas, w.text);  // on top of the others
+    const loading = document.getElementById('kh-loading');
+    if (loading) loading.hidden = true;
+  }
+  w.canvas.hidden = w.text.hidden = !shown;
+  kh.captured = false;
+});
+
+EM_JS(void, kh_web_dirty, (int id, void* rgba, int x, int y, int w, int h), {
+  const kh = Module.kh, win = kh.wins.get(id);
+  win.ptr = rgba;
+  const d = win.dirty;
+  if (d) {
+    const l = Math.min(d.x, x), t = Math.min(d.y, y);
+    win.dirty = { x: l, y: t, w: Math.max(d.x + d.w, x + w) - l, h: Math.max(d.y + d.h, y + h) - t };
+  } else {
+    win.dirty = { x, y, w, h };
+  }
+  if (!kh.frameAsked) { kh.frameAsked = true; requestAnimationFrame(kh.draw); }
+});
+
+EM_JS(void, kh_web_cursor, (int cross), { Module.kh.screen.style.cursor = cross ? 'crosshair' : 'default'; });
+
+EM_JS(void, kh_web_mirror, (int id, const char* text), {
+  const w = Module.kh.wins.get(id);
+  if (w) w.text.textContent = UTF8ToString(text);
+});
+
+EM_JS(double, kh_web_now, (), { return Module.kh.now(); });
+
+EM_JS(int, kh_web_scale, (), { return Module.kh.scale; });
+
+EM_JS(int, kh_web_pending, (), { return Module.kh.events.length; });
+
+// The oldest queued input: type, window, x, y, button, shift, key.
+EM_JS(int, kh_web_take, (double* out), {
+  const e = Module.kh.events.shift();
+  if (!e) return 0;
+  for (let i = 0; i < 7; ++i) HEAPF64[(out >> 3) + i] = e[i];
+  return 1;
+});
+
+// Sleeps until `ms` have passed on the game's clock or input comes; 0 only lets the page run.
+EM_ASYNC_JS(void, kh_web_sleep, (double ms), {
+  const kh = Module.kh;
+  if (kh.events.length) return;
+  await new Promise((resolve) => {
+    let timer = null;
+    kh.wake = () => { if (timer !== null) clearTimeout(timer); resolve(); };
+    if (ms <= 0) kh.channel.port2.postMessage(0);
+    else if (kh.hiddenSince === null) timer = setTimeout(kh.wakeUp, ms / kh.speed);
+  });
+});
+
+EM_JS(double, kh_web_random32, (), {
+  const a = new Uint32Array(1);
+  crypto.getRandomValues(a);
+  return a[0];
+});
+
+EM_JS(int, kh_web_text, (const char* family, double px, int weight, const char* utf8, int* size), {
+  const kh = Module.kh;
+  const c = kh.textCanvas || (kh.textCanvas = document.createElement('canvas'));
+  const ctx = c.getContext('2d', { willReadFrequently: true });
+  // The page serves Lato Black for systems without the family asked for.
+  const font = weight + ' ' + px + 'px "' + UTF8ToString(family) + '", "Lato Black", sans-serif';
+  const text = UTF8ToString(utf8);
+  ctx.font = font;
+  const m = ctx.measureText(text);
+  const ascent = Math.ceil(m.fontBoundingBoxAscent), w = Math.ceil(m.width), h = ascent + Math.ceil(m.fontBoundingBoxDescent);
+  HEAP32[size >> 2] = w;
+  HEAP32[(size >> 2) + 1] = h;
+  if (w <= 0 || h <= 0) return 0;
+  c.width = w;
+  c.height = h;
+  ctx.font = font;
+  ctx.fillStyle = '#fff';
+  ctx.fillText(text, 0, ascent);
+  kh.textPixels = ctx.getImageData(0, 0, w, h).data;
+  return 1;
+});
+
+EM_JS(void, kh_web_text_coverage, (unsigned char* out), {
+  const d = Module.kh.textPixels;
+  for (let i = 0, n = d.length >> 2; i < n; ++i) HEAPU8[out + i] = d[4 * i + 3];
+  Module.kh.textPixels = null;
+});
+
+EM_JS(void, kh_web_fatal, (const char* message), {
+  const box = document.getElementById('kh-loading');
+  if (box) { box.hidden = false; box.textContent = UTF8ToString(message); box.classList.add('kh-failed'); }
+});
+
+// 0x00RRGGBB pixels as the canvas's red, green, blue and opaque alpha bytes.
+void toRgba(const Surface& src, const Rect& r, int x, int y, std::vector<std::uint8_t>& rgba, int width) {
+  auto* out = reinterpret_cast<std::uint32_t*>(rgba.data());
+  for (int row = 0; row < r.h; ++row) {
+    const Pixel* from = src.row(r.y + row) + r.x;
+    std::uint32_t* to = out + std::size_t(y + row) * std::size_t(width) + std::size_t(x);
+    for (int i = 0; i < r.w; ++i) {
+      const Pixel p = from[i];
+      to[i] = 0xff000000u | ((p & 0xffu) << 16) | (p & 0xff00u) | ((p >> 16) & 0xffu);
+    }
+  }
+}
+
+}  // namespace
+
+void showFatal(std::string_view message) {
+  reportProblem(message);
+  const std::string text = "Knuffelhatz: " + std::string(message);
+  kh_web_fatal(text.c_str());
+}
+
+WebBackend::WebBackend() { kh_web_init(); }
+
+WebBackend::~WebBackend() {
+  mci_.reset();
+  while (!windows_.empty()) destroyWindow(windows_.begin()->first);
+}
+
+WebBackend::Window& WebBackend::at(WindowId id) {
+  auto it = windows_.find(id);
+  if (it == windows_.end()) throw std::logic_error("no such window");
+  return it->second;
+}
+
+WindowId WebBackend::createWindow(const WindowOptions& opts) {
+  Window w;
+  w.inset = opts.titleBar ? 0 : kDialogFrame;
+  w.width = opts.clientWidth + 2 * w.inset;
+  w.height = opts.clientHeight + 2 * w.inset;
+  if (w.inset) {
+    w.picture = Surface(w.width, w.height, kBlack);
+    drawDialogFrame(w.picture);
+  }
+  w.rgba.assign(std::size_t(w.width) * std::size_t(w.height) * 4, 0);
+  w.frame = {0, 0, w.width, w.height};
+  const WindowId id = next_++;
+  kh_web_window(id, w.width, w.height, opts.caption.c_str(), opts.titleBar ? 0 : 1);
+  windows_.emplace(id, std::move(w));
+  return id;
+}
+
+void WebBackend::destroyWindow(WindowId id) {
+  if (windows_.erase(id)) kh_web_destroy(id);
+}
+
+void WebBackend::showWindow(WindowId id, bool shown) {
+  at(id);
+  kh_web_show_window(id, shown);
+}
+
+Rect WebBackend::windowFrame(WindowId id) { return at(id).frame; }
+
+void WebBackend::moveWindowFrame(WindowId id, int left, int top) {
+  // The page places its windows itself; the game's sums still see where it put them.
+  Window& w = at(id);
+  w.frame.x = left;
+  w.frame.y = top;
+}
+
+// A screen as the game's windows knew it; the page centres them whatever it says.
+int WebBackend::screenWidth() { return 1024; }
+int WebBackend::screenHeight() { return 768; }
+
+void WebBackend::present(WindowId id, const Surface& client, const Rect& dirty) {
+  Window& w = at(id);
+  if (!w.framed && w.inset) {
+    toRgba(w.picture, {0, 0, w.width, w.height}, 0, 0, w.rgba, w.width);
+    w.framed = true;
+    kh_web_dirty(id, w.rgba.data(), 0, 0, w.width, w.height);
+  }
+  const int x0 = std::max(dirty.x, 0), y0 = std::max(dirty.y, 0);
+  const int x1 = std::min(dirty.x + dirty.w, client.width()), y1 = std::min(dirty.y + dirty.h, client.height());
+  if (x1 <= x0 || y1 <= y0) return;
+  const Rect r{x0, y0, x1 - x0, y1 - y0};
+  toRgba(client, r, r.x + w.inset, r.y + w.inset, w.rgba, w.width);
+  kh_web_dirty(id, w.rgba.data(), r.x + w.inset, r.y + w.inset, r.w, r.h);
+}
+
+void WebBackend::setCursor(Cursor c) {
+  if (c == cursor_) return;
+  cursor_ = c;
+  kh_web_cursor(c == Cursor::Cross);
+}
+
+TextBitmap WebBackend::renderText(const FontSpec& font, std::string_view utf8) {
+  TextBitmap out;
+  if (utf8.empty()) return out;
+  const std::string text(utf8);
+  const double px = std::lround(font.points * 96.0 / 72.0);
+  int size[2] = {0, 0};
+  if (!kh_web_text(font.family.c_str(), px, font.weight, text.c_str(), size)) return out;
+  out.width = size[0];
+  out.height = size[1];
+  out.coverage.resize(std::size_t(out.width) * std::size_t(out.height));
+  kh_web_text_coverage(out.coverage.data());
+  return out;
+}
+
+Micros WebBackend::now() { return Micros(kh_web_now() * 1000.0); }
+
+bool WebBackend::takeEvent(InputEvent& ev) {
+  double e[7] = {};
+  if (!kh_web_take(e)) return false;
+  ev = InputEvent{};
+  const auto type = int(e[0]);
+  ev.window = WindowId(e[1]);
+  auto it = windows_.find(ev.window);
+  if (it == windows_.end()) return false;
+  if (type == 3) {
+    ev.type = InputEvent::Type::KeyChar;
+    ev.key = int(e[6]);
+    return true;
+  }
+  ev.type = type == 0 ? InputEvent::Type::MouseMove : type == 1 ? InputEvent::Type::MouseDown : InputEvent::Type::MouseUp;
+  ev.button = int(e[4]);
+  ev.shift = int(e[5]);
+  // The page measured the pointer in device pixels of the enlarged window.
+  const Window& w = it->second;
+  Viewport v;
+  v.scale = std::max(1, kh_web_scale());
+  v.width = w.width;
+  v.height = w.height;
+  v.areaWidth = w.width * v.scale;
+  v.areaHeight = w.height * v.scale;
+  v.inset = w.inset;
+  v.toClient(float(e[2]), float(e[3]), ev.x, ev.y);
+  return true;
+}
+
+bool WebBackend::pollEvent(InputEvent& ev) {
+  // Let the page deliver what came since we last looked, unless that was a moment ago.
+  const Micros t = now();
+  if (!kh_web_pending() && t - yieldedAt_ >= 1000) {
+    kh_web_sleep(0);
+    yieldedAt_ = now();
+  }
+  while (kh_web_pending())
+    if (takeEvent(ev)) return true;
+  return false;
+}
+
+bool WebBackend::waitEvent(InputEvent& ev, Micros deadline) {
+  if (beforeWait) beforeWait();
+  for (;;) {
+    while (kh_web_pending())
+      if (takeEvent(ev)) return true;
+    const Micros t = now();
+    if (t >= deadline) return false;
+    kh_web_sleep(double(std::min<Micros>(deadline - t, 1'000'000)) / 1000.0);
+    yieldedAt_ = now();
+  }
+}
+
+std::uint64_t WebBackend::randomSeed() {
+  return (std::uint64_t(kh_web_random32()) << 32) | std::uint64_t(kh_web_random32());
+}
+
+MciDevice& WebBackend::mci() {
+  if (!mci_) mci_ = std::make_unique<SoundPlayer>(sound_, sound_);
+  return *mci_;
+}
+
+void WebBackend::mirrorTexts(WindowId id, const std::vector<std::string>& lines) {
+  Window& w = at(id);
+  std::string text;
+  for (const std::string& l : lines) {
+    if (l.empty()) continue;
+    if (!text.empty()) text += '\n';
+    text += l;
+  }
+  if (text == w.mirrored) return;
+  w.mirrored = text;
+  kh_web_mirror(id, text.c_str());
+}
+
+}  // namespace kh
