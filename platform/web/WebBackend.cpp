@@ -265,7 +265,12 @@ void showFatal(std::string_view message) {
   kh_web_fatal(text.c_str());
 }
 
-WebBackend::WebBackend() { kh_web_init(); }
+bool WebBackend::initPage() {
+  kh_web_init();
+  return true;
+}
+
+WebBackend::WebBackend() = default;
 
 WebBackend::~WebBackend() {
   mci_.reset();

@@ -63,6 +63,9 @@ class WebBackend : public Backend {
   bool takeEvent(InputEvent& ev);
   Window& at(WindowId id);
 
+  static bool initPage();
+
+  bool page_ = initPage();  // first: the sound below needs the page's side
   std::map<WindowId, Window> windows_;
   WindowId next_ = 1;
   Cursor cursor_ = Cursor::Arrow;
