@@ -42,6 +42,7 @@ test: deps
 	cd build/test && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) fuzz-build FUZZ_RUN_SECONDS=30
 	cd build/fuzz && ctest --output-on-failure -L fuzz
+	$(MAKE) web-test
 
 fuzz-build:
 	cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -78,3 +79,5 @@ package: deps
 
 clean:
 	rm -rf build
+
+include mk/web.mk
