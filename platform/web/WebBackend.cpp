@@ -244,17 +244,32 @@ EM_JS(void, kh_web_fatal, (const char* message), {
   if (box) { box.hidden = false; box.textContent = UTF8ToString(message); box.classList.add('kh-failed'); }
 });
 
-// 0x00RRGGBB pixels as the canvas's red, green, blue and opaque alpha bytes.
-void toRgba(const Surface& src, const Rect& r, int x, int y, std::vector<std::uint8_t>& rgba, int width) {
+// 0x00RRGGBB pixels as the canvas's red, green, blue and opaque alpha bytes. Returns the part
+// that differs from what the canvas had, which is often much less than what was redrawn.
+Rect toRgba(const Surface& src, const Rect& r, int x, int y, std::vector<std::uint8_t>& rgba, int width) {
   auto* out = reinterpret_cast<std::uint32_t*>(rgba.data());
+  int left = r.w, right = -1, top = r.h, bottom = -1;
   for (int row = 0; row < r.h; ++row) {
     const Pixel* from = src.row(r.y + row) + r.x;
     std::uint32_t* to = out + std::size_t(y + row) * std::size_t(width) + std::size_t(x);
+    int first = r.w, last = -1;
     for (int i = 0; i < r.w; ++i) {
       const Pixel p = from[i];
-      to[i] = 0xff000000u | ((p & 0xffu) << 16) | (p & 0xff00u) | ((p >> 16) & 0xffu);
+      const std::uint32_t v = 0xff000000u | ((p & 0xffu) << 16) | (p & 0xff00u) | ((p >> 16) & 0xffu);
+      if (v != to[i]) {
+        to[i] = v;
+        first = std::min(first, i);
+        last = i;
+      }
     }
+    if (last < 0) continue;
+    left = std::min(left, first);
+    right = std::max(right, last);
+    top = std::min(top, row);
+    bottom = row;
   }
+  if (right < 0) return {x, y, 0, 0};
+  return {x + left, y + top, right - left + 1, bottom - top + 1};
 }
 
 }  // namespace
@@ -324,8 +339,9 @@ int WebBackend::screenHeight() { return 768; }
 
 void WebBackend::present(WindowId id, const Surface& client, const Rect& dirty) {
   Window& w = at(id);
-  if (!w.framed && w.inset) {
-    toRgba(w.picture, {0, 0, w.width, w.height}, 0, 0, w.rgba, w.width);
+  if (!w.framed) {
+    // Everything once, the frame with it; from then on only what changed.
+    if (w.inset) toRgba(w.picture, {0, 0, w.width, w.height}, 0, 0, w.rgba, w.width);
     w.framed = true;
     kh_web_dirty(id, w.rgba.data(), 0, 0, w.width, w.height);
   }
@@ -333,8 +349,8 @@ void WebBackend::present(WindowId id, const Surface& client, const Rect& dirty) 
   const int x1 = std::min(dirty.x + dirty.w, client.width()), y1 = std::min(dirty.y + dirty.h, client.height());
   if (x1 <= x0 || y1 <= y0) return;
   const Rect r{x0, y0, x1 - x0, y1 - y0};
-  toRgba(client, r, r.x + w.inset, r.y + w.inset, w.rgba, w.width);
-  kh_web_dirty(id, w.rgba.data(), r.x + w.inset, r.y + w.inset, r.w, r.h);
+  const Rect changed = toRgba(client, r, r.x + w.inset, r.y + w.inset, w.rgba, w.width);
+  if (changed.w > 0) kh_web_dirty(id, w.rgba.data(), changed.x, changed.y, changed.w, changed.h);
 }
 
 void WebBackend::setCursor(Cursor c) {

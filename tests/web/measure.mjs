@@ -25,7 +25,8 @@ function browserTicks(profile) {
       const stat = readFileSync(`/proc/${pid}/stat`, 'utf8');
       const f = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
       const cmd = readFileSync(`/proc/${pid}/cmdline`, 'utf8');
-      procs.set(Number(pid), { ppid: Number(f[1]), ticks: Number(f[11]) + Number(f[12]), root: cmd.includes(profile) });
+      const type = (/--type=([a-z-]+)/.exec(cmd) || [0, 'browser'])[1];
+      procs.set(Number(pid), { ppid: Number(f[1]), ticks: Number(f[11]) + Number(f[12]), root: cmd.includes(profile), type });
     } catch { /* gone meanwhile */ }
   }
   const ours = (pid, depth = 0) => {
@@ -33,7 +34,9 @@ function browserTicks(profile) {
     return !!p && depth < 20 && (p.root || ours(p.ppid, depth + 1));
   };
   let sum = 0;
-  for (const [pid, p] of procs) if (ours(pid)) sum += p.ticks;
+  const byType = {};
+  for (const [pid, p] of procs) if (ours(pid)) { sum += p.ticks; byType[p.type] = (byType[p.type] || 0) + p.ticks; }
+  if (process.env.KH_MEASURE_BY_TYPE) console.log(JSON.stringify(byType));
   return sum;
 }
 async function cpuOver(profile, page) {
@@ -61,7 +64,7 @@ try {
   await page.evaluate(() => { window.khIdle = setInterval(() => {}, 10); });
   const blank = await cpuOver(profile, page);
 
-  await page.goto(`${url}index.html`);
+  await page.goto(`${url}index.html${process.env.KH_QUERY || ''}`);
   await page.waitForFunction(() => [...document.querySelectorAll('.kh-text')].some((e) => e.textContent.includes('Bitte Taste')), null, { timeout: 20000 });
   await page.keyboard.press('a');
   await page.waitForTimeout(500);
