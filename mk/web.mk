@@ -3,6 +3,7 @@
 #               font with its licence, and knuffelhatz-web.zip of them for game portals
 # make web-run  serves build/web on 127.0.0.1 (WEB_PORT, default 8000) and prints the address
 # make web-test the golden round under Node, and the page played in headless Chromium
+# make web-bench the page's size, first frame and CPU in play beside a blank page
 
 PACKAGES += emscripten googletest chromium fonttools zip python3 nodejs
 WEB_PORT ?= 8000
@@ -11,7 +12,7 @@ WEB_SPEED ?= 3
 # Debian's emcc finds its JavaScript modules only through this.
 WEB_ENV := NODE_PATH=/usr/share/nodejs
 
-.PHONY: web web-run web-test web-npm
+.PHONY: web web-run web-test web-npm web-bench
 
 web: deps
 	$(WEB_ENV) emcmake cmake -S . -B build/web-cmake -DCMAKE_BUILD_TYPE=Release -DKH_BENCH=OFF \
@@ -34,3 +35,7 @@ web-npm: deps
 web-test: web web-npm
 	cd build/web-cmake && $(WEB_ENV) ctest --output-on-failure
 	KH_WEB_SPEED=$(WEB_SPEED) node tests/web/page_test.mjs build/web build/web-test
+
+# The page's budgets: size, first frame, CPU in play beside a blank page (figures, not a test).
+web-bench: web web-npm
+	node tests/web/measure.mjs build/web
