@@ -1,6 +1,7 @@
 // The game in a web page: no command line and no folders; the page holds the sounds and
 // its local storage the best score.
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,8 +28,7 @@ int main() {
     kh::WebBackend backend;
     kh::App app(backend);
     const kh::Catalogue pictures;
-    kh::WebScoreStore store;
-    kh::Game game(app, pictures, store);
+    kh::Game game(app, pictures, std::make_unique<kh::WebScoreStore>());
     // The page shows in words what the windows show, for screen readers.
     backend.beforeWait = [&] {
       const kh::frmSplash& s = game.splash;

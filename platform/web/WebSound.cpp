@@ -15,17 +15,24 @@ EM_JS(int, kh_web_audio_init, (), {
   const kh = Module.kh;
   kh.audio = { ctx: null, buffers: new Map(), source: null };
   if (!AC) return 0;
+  // A running context costs the browser's audio threads their time even in silence: it
+  // rests after a few quiet seconds and wakes for the next sound.
+  kh.audio.rest = () => {
+    const a = kh.audio;
+    clearTimeout(a.restTimer);
+    a.restTimer = setTimeout(() => { if (a.ctx && !a.source) a.ctx.suspend().catch(() => {}); }, 5000);
+  };
   const unlock = () => {
     const a = kh.audio;
-    if (!a.ctx) { try { a.ctx = new AC(); } catch (e) { return; } }
-    if (a.ctx.state === 'suspended' && !document.hidden) a.ctx.resume().catch(() => {});
+    if (!a.ctx) { try { a.ctx = new AC(); } catch (e) { return; } a.rest(); }
   };
   for (const type of ['keydown', 'mousedown', 'touchend']) window.addEventListener(type, unlock, true);
   const before = kh.onVisible;
   kh.onVisible = (shown) => {
     if (before) before(shown);
-    const ctx = kh.audio.ctx;
-    if (ctx) (shown ? ctx.resume() : ctx.suspend()).catch(() => {});
+    const a = kh.audio;
+    if (a.ctx && !shown) a.ctx.suspend().catch(() => {});
+    if (a.ctx && shown && a.source) a.ctx.resume().catch(() => {});
   };
   return 1;
 });
@@ -44,14 +51,16 @@ EM_JS(void, kh_web_audio_buffer, (int id, const void* data, int bytes, int rate,
 
 EM_JS(void, kh_web_audio_play, (int id), {
   const a = Module.kh.audio;
-  if (a.source) { try { a.source.stop(); } catch (e) {} a.source = null; }
+  if (a.source) { a.source.onended = null; try { a.source.stop(); } catch (e) {} a.source = null; }
   const b = a.buffers.get(id);
   // Before the first key or click there is nothing to play on: that sound stays unheard.
-  if (!b || !a.ctx || a.ctx.state !== 'running') return;
-  a.source = a.ctx.createBufferSource();
-  a.source.buffer = b;
-  a.source.connect(a.ctx.destination);
-  a.source.start();
+  if (!b || !a.ctx || a.ctx.state === 'closed') return;
+  if (a.ctx.state === 'suspended' && !document.hidden) a.ctx.resume().catch(() => {});
+  const source = a.source = a.ctx.createBufferSource();
+  source.buffer = b;
+  source.connect(a.ctx.destination);
+  source.onended = () => { if (a.source === source) { a.source = null; a.rest(); } };
+  source.start();
 });
 
 // -1 when the page has no such file, with the reason in `why` (at most 200 bytes).
