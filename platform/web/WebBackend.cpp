@@ -67,7 +67,7 @@ EM_JS(void, kh_web_init, (), {
     if (type !== 0) e.preventDefault();
     const sx = (top.canvas.width * kh.scale) / r.width, sy = (top.canvas.height * kh.scale) / r.height;
     const button = type === 0 ? e.buttons & 7 : buttonOf[e.button] || 0;
-    kh.push([type, top.id, (e.clientX - r.left) * sx, (e.clientY - r.top) * sy, button, shift(e), 0]);
+    kh.push([type, top.id, (e.clientX - r.left) * sx, (e.clientY - r.top) * sy, button, shift(e), 0, kh.scale]);
   };
   window.addEventListener('mousemove', mouse(0));
   window.addEventListener('mousedown', mouse(1));
@@ -89,7 +89,7 @@ EM_JS(void, kh_web_init, (), {
     const top = kh.top();
     if (!key || !top) return;
     if (e.key !== 'Escape') e.preventDefault();
-    kh.push([3, top.id, 0, 0, 0, 0, key]);
+    kh.push([3, top.id, 0, 0, 0, 0, key, kh.scale]);
   });
   // In a hidden page the clock stands still and nothing is drawn; the game goes on where it
   // stopped when the page is shown again.
@@ -181,15 +181,14 @@ EM_JS(void, kh_web_mirror, (int id, const char* text), {
 
 EM_JS(double, kh_web_now, (), { return Module.kh.now(); });
 
-EM_JS(int, kh_web_scale, (), { return Module.kh.scale; });
-
 EM_JS(int, kh_web_pending, (), { return Module.kh.events.length; });
 
-// The oldest queued input: type, window, x, y, button, shift, key.
+// The oldest queued input: type, window, x, y, button, shift, key, and the scale x and y were
+// measured at.
 EM_JS(int, kh_web_take, (double* out), {
   const e = Module.kh.events.shift();
   if (!e) return 0;
-  for (let i = 0; i < 7; ++i) HEAPF64[(out >> 3) + i] = e[i];
+  for (let i = 0; i < 8; ++i) HEAPF64[(out >> 3) + i] = e[i];
   return 1;
 });
 
@@ -376,7 +375,7 @@ TextBitmap WebBackend::renderText(const FontSpec& font, std::string_view utf8) {
 Micros WebBackend::now() { return Micros(kh_web_now() * 1000.0); }
 
 bool WebBackend::takeEvent(InputEvent& ev) {
-  double e[7] = {};
+  double e[8] = {};
   if (!kh_web_take(e)) return false;
   ev = InputEvent{};
   const auto type = int(e[0]);
@@ -394,7 +393,7 @@ bool WebBackend::takeEvent(InputEvent& ev) {
   // The page measured the pointer in device pixels of the enlarged window.
   const Window& w = it->second;
   Viewport v;
-  v.scale = std::max(1, kh_web_scale());
+  v.scale = std::max(1, int(e[7]));
   v.width = w.width;
   v.height = w.height;
   v.areaWidth = w.width * v.scale;
