@@ -103,6 +103,10 @@ try {
   console.log(`${shots} shots for ${punkte} points`);
   await page.screenshot({ path: join(outDir, '3-points.png') });
   if (punkte <= 0) throw new Error('no points after aiming at the creature');
+  // The shots were played: their sounds, decoded by the game, reached Web Audio, which the
+  // key that started the round let run.
+  const audio = await page.evaluate(() => ({ sounds: Module.kh.audio.buffers.size, state: Module.kh.audio.ctx && Module.kh.audio.ctx.state }));
+  if (audio.sounds < 1 || audio.state !== 'running') fail(`the shots were not played: ${JSON.stringify(audio)}`);
   // Where a player's hand would rest until the round ends.
   await page.mouse.move(rest.x, rest.y);
 
