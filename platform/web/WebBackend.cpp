@@ -15,7 +15,7 @@ namespace {
 
 // The page's side: windows as canvases, input queued by the page's handlers, the clock.
 // Handlers only queue; the program reads the queue on its own stack.
-EM_JS(void, kh_web_init, (), {
+EM_JS(void, kh_web_init, (int maxScale), {
   const screen = document.getElementById('kh-screen');
   if (!screen) throw new Error('the page has no element #kh-screen');
   const kh = Module.kh = {
@@ -33,7 +33,7 @@ EM_JS(void, kh_web_init, (), {
   kh.layout = () => {
     const dpr = window.devicePixelRatio || 1;
     const aw = Math.floor(screen.clientWidth * dpr), ah = Math.floor(screen.clientHeight * dpr);
-    let s = 8;
+    let s = maxScale;
     for (const w of kh.wins.values()) s = Math.min(s, Math.floor(aw / w.canvas.width), Math.floor(ah / w.canvas.height));
     kh.scale = Math.max(1, s);
     for (const w of kh.wins.values()) {
@@ -280,7 +280,7 @@ void showFatal(std::string_view message) {
 }
 
 bool WebBackend::initPage() {
-  kh_web_init();
+  kh_web_init(kMaxScale);
   return true;
 }
 
