@@ -110,6 +110,21 @@ try {
   // Where a player's hand would rest until the round ends.
   await page.mouse.move(rest.x, rest.y);
 
+  // While the page is hidden the game's clock stands still; shown again, it goes on.
+  const zeit = async () => Number((/Zeit: *(-?\d+)/.exec(await playText()) || [])[1]);
+  const setHidden = (hidden) => page.evaluate((h) => {
+    Object.defineProperty(document, 'hidden', { configurable: true, get: () => h });
+    document.dispatchEvent(new Event('visibilitychange'));
+  }, hidden);
+  const before = await zeit();
+  await setHidden(true);
+  await page.waitForTimeout(6000 / speed);
+  await setHidden(false);
+  await page.waitForTimeout(100);
+  const after = await zeit();
+  if (!(before - after <= 1)) fail(`the clock ran on in a hidden page: "Zeit:${before}", then "Zeit:${after}"`);
+  await waitFor('the clock goes on', zeit, (z) => z < after, 3);
+
   const result = await waitFor('the round ends', titleText, (t) => t.includes('Status:'), 100 / speed + 15);
   console.log(`the title after the round: ${JSON.stringify(result)}`);
   const final = Number(/Punkte: (\d+)/.exec(result)[1]);
