@@ -1,6 +1,10 @@
 # make run   installs what is missing, builds a release build and starts the game in play/
-# make test  installs what is missing, builds with sanitizers and runs every test, then
-#            fuzzes each libFuzzer target for 30 s (a clang build in build/fuzz)
+# make check what to run between edits (about 3 minutes): builds with sanitizers (build/test)
+#            and runs the unit and scenario tests, a short soak and the fuzz corpora replayed;
+#            no real windows
+# make test  the whole suite, what CI runs (.ci/run): everything `check` runs with the full
+#            soak, the real-window and install tests, and each libFuzzer target fuzzed for 30 s
+#            side by side (a clang build in build/fuzz)
 # make bench builds and runs the benchmarks
 # make package builds a Debian package, build/package/knuffelhatz_*.deb, and checks it with lintian
 # make fuzz  long fuzzing: each target for FUZZ_SECONDS (default an hour)
@@ -11,12 +15,21 @@ PACKAGES := cmake g++ make pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfig-
             desktop-file-utils appstream dpkg-dev fakeroot file lintian \
             clang libclang-rt-14-dev
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+# One more test than cores: the real-window tests mostly wait.
+TEST_JOBS ?= $(shell echo $$(($(JOBS) + 1)))
 
 FUZZ_SECONDS ?= 3600
 SOAK_HOURS ?= 10
+CHECK_SOAK_HOURS ?= 0.1
 FUZZ_TARGETS := sound highscore game
 
-.PHONY: run test bench package fuzz fuzz-build soak deps clean
+# The sanitizer build that `check`, `test` and `soak` share; no benchmarks in it.
+TEST_DIR := build/test
+TEST_CONFIGURE := cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKH_SANITIZE=ON -DKH_BENCH=OFF
+# ctest labels (tests/CMakeLists.txt): unit, soak, fuzz, window, install.
+CHECK_LABELS := unit|soak|fuzz
+
+.PHONY: run check test test-build nox11-check bench package fuzz fuzz-build soak deps clean
 
 deps:
 	@missing=""; \
@@ -36,13 +49,26 @@ run: deps
 	cp sounds/*.wbs play/
 	build/release/knuffelhatz --data-dir play
 
-test: deps
-	cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKH_SANITIZE=ON
-	cmake --build build/test -j $(JOBS)
-	cd build/test && ctest --output-on-failure -j $(JOBS)
+test-build: deps
+	$(TEST_CONFIGURE)
+	cmake --build $(TEST_DIR) -j $(JOBS)
+
+check: test-build
+	cd $(TEST_DIR) && KH_SOAK_HOURS=$(CHECK_SOAK_HOURS) ctest --output-on-failure -j $(JOBS) -L '$(CHECK_LABELS)'
+
+# The fuzzers run side by side, one process each.
+test: test-build
+	cd $(TEST_DIR) && ctest --output-on-failure -j $(TEST_JOBS)
+	$(MAKE) nox11-check
 	$(MAKE) fuzz-build FUZZ_RUN_SECONDS=30
-	cd build/fuzz && ctest --output-on-failure -L fuzz
+	cd build/fuzz && ctest --output-on-failure -L fuzz -j $(words $(FUZZ_TARGETS))
 	$(MAKE) web-test
+
+# The SDL backend without Xlib (SDL's window surface alone) builds, and its window starts a round.
+nox11-check:
+	cmake -S . -B build/nox11 -DCMAKE_BUILD_TYPE=Release -DKH_X11=OFF -DKH_TESTS=OFF -DKH_BENCH=OFF
+	cmake --build build/nox11 -j $(JOBS) --target knuffelhatz
+	bash tests/window/round_start_test.sh build/nox11/knuffelhatz .
 
 fuzz-build:
 	cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -56,9 +82,9 @@ fuzz: deps fuzz-build
 	done
 
 soak: deps
-	cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKH_SANITIZE=ON
-	cmake --build build/test -j $(JOBS) --target knuffelhatz_tests
-	cd build/test && SDL_AUDIODRIVER=dummy KH_SOAK_HOURS=$(SOAK_HOURS) ./knuffelhatz_tests --gtest_filter='Soak.*'
+	$(TEST_CONFIGURE)
+	cmake --build $(TEST_DIR) -j $(JOBS) --target knuffelhatz_tests
+	cd $(TEST_DIR) && SDL_AUDIODRIVER=dummy KH_SOAK_HOURS=$(SOAK_HOURS) ./knuffelhatz_tests --gtest_filter='Soak.*'
 
 bench: deps
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DKH_TESTS=OFF

@@ -6,11 +6,11 @@ namespace kh {
 
 namespace {
 
-bool parseScale(const std::string& text, int& out) {
+bool parseWhole(const std::string& text, int lo, int hi, int& out) {
   int value = 0;
   const char* end = text.data() + text.size();
   const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (ec != std::errc() || ptr != end || value < 1 || value > 8) return false;
+  if (ec != std::errc() || ptr != end || value < lo || value > hi) return false;
   out = value;
   return true;
 }
@@ -26,9 +26,9 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       value = name.substr(eq + 1);
       name.resize(eq);
     }
-    const bool takesValue = name == "--data-dir" || name == "--scale";
+    const bool takesValue = name == "--data-dir" || name == "--scale" || name == "--test-clock-rate";
     if (!takesValue && value) {
-      r.error = "option " + name + " takes no value";
+      r.error = "option " + shortened(name) + " takes no value";
       return r;
     }
     if (takesValue && !value) {
@@ -49,16 +49,30 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       }
       r.options.dataDir = *value;
     } else if (name == "--scale") {
-      if (!parseScale(*value, r.options.scale)) {
-        r.error = "option --scale takes a whole number from 1 to 8, not \"" + *value + "\"";
+      if (!parseWhole(*value, 1, 8, r.options.scale)) {
+        r.error = "option --scale takes a whole number from 1 to 8, not \"" + shortened(*value) + "\"";
+        return r;
+      }
+    } else if (name == "--test-clock-rate") {
+      if (!parseWhole(*value, 1, 100, r.options.testClockRate)) {
+        r.error = "option --test-clock-rate takes a whole number from 1 to 100, not \"" + shortened(*value) + "\"";
         return r;
       }
     } else {
-      r.error = (name.starts_with("-") ? "unknown option " : "unexpected argument ") + name;
+      r.error = (name.starts_with("-") ? "unknown option " : "unexpected argument ") + shortened(name);
       return r;
     }
   }
   return r;
+}
+
+std::string shortened(const std::string& arg) {
+  constexpr std::size_t kShown = 40;
+  if (arg.size() <= kShown) return arg;
+  // Cut on a character boundary: never in the middle of a UTF-8 sequence.
+  std::size_t cut = kShown;
+  while (cut > 0 && (static_cast<unsigned char>(arg[cut]) & 0xC0) == 0x80) --cut;
+  return arg.substr(0, cut) + "...";
 }
 
 std::string usageLine() { return "usage: knuffelhatz [--help] [--version] [--data-dir DIR] [--scale N]"; }

@@ -12,6 +12,9 @@ struct Options {
   bool version = false;
   std::optional<std::filesystem::path> dataDir;
   int scale = 0;  // 0: the backend picks one
+  // For tests in real windows only, not in the help: the game's clock runs this many times
+  // faster than real time (--test-clock-rate N, 1 to 100).
+  int testClockRate = 1;
 };
 
 // The outcome of reading the command line: options, or the one problem found.
@@ -21,6 +24,10 @@ struct ParsedOptions {
 };
 
 ParsedOptions parseOptions(const std::vector<std::string>& args);  // without the program name
+
+// An argument as a message shows it: cut short after 40 characters with "...", so that a
+// huge argument does not flood the terminal.
+std::string shortened(const std::string& arg);
 
 std::string usageLine();
 std::string helpText();

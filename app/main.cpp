@@ -1,12 +1,15 @@
 #include <exception>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "App.h"
 #include "Catalogue.h"
+#include "FastClock.h"
 #include "Game.h"
+#include "HighScoreFile.h"
 #include "Options.h"
 #include "Places.h"
 #include "Report.h"
@@ -28,7 +31,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (std::error_code ec; options.dataDir && !std::filesystem::is_directory(*options.dataDir, ec)) {
-    kh::reportProblem("option --data-dir needs an existing folder, not \"" + options.dataDir->string() + "\"; " +
+    kh::reportProblem("option --data-dir needs an existing folder, not \"" + kh::shortened(options.dataDir->string()) + "\"; " +
                       kh::usageLine());
     return 2;
   }
@@ -44,10 +47,11 @@ int main(int argc, char** argv) {
         kh::reportProblem("cannot make the folder \"" + places.scoreFile.parent_path().string() + "\": " + *why);
       }
     }
-    kh::SdlBackend backend(kh::SdlOptions{options.scale, places.soundFolders});
+    kh::SdlBackend sdl(kh::SdlOptions{options.scale, places.soundFolders});
+    kh::FastClockBackend backend(sdl, options.testClockRate);  // rate 1 unless a test asks
     kh::App app(backend);
     const kh::Catalogue pictures;
-    kh::Game game(app, pictures, kh::HighScoreFile(places.scoreFile));
+    kh::Game game(app, pictures, std::make_unique<kh::HighScoreFile>(places.scoreFile));
     game.splash.Show();
     app.run();
   } catch (const std::exception& e) {

@@ -19,6 +19,7 @@
 #include "HeadlessBackend.h"
 #include "Catalogue.h"
 #include "Game.h"
+#include "HighScoreFile.h"
 
 namespace kh {
 namespace {
@@ -42,7 +43,7 @@ std::filesystem::path scoreFile() {
 struct Play {
   HeadlessBackend be;
   App app{be};
-  Game game{app, pictures(), HighScoreFile(scoreFile())};
+  Game game{app, pictures(), std::make_unique<HighScoreFile>(scoreFile())};
   Form1& f1 = game.form1;
 
   Play() {

@@ -1,5 +1,6 @@
 // Any bytes as "Hi.wbh": the read gives the documented value (none 0, one byte the low byte,
-// else the first two, little-endian), and a write changes the first two bytes only.
+// else the first two, little-endian), and a write changes the first two bytes only, and
+// only to a higher score.
 #include <unistd.h>
 
 #include <cstdio>
@@ -32,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), std::streamsize(size));
   }
-  const kh::HighScoreFile hs(file);
+  kh::HighScoreFile hs(file);
   const auto v = hs.read();
   const std::int16_t want = size == 0 ? 0 : size == 1 ? data[0] : std::int16_t(std::uint16_t(data[0] | (data[1] << 8)));
   if (!v) fail("a readable file was not read");
@@ -40,6 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto score = std::int16_t(std::uint16_t(want) * 7 + 3);
   if (!hs.write(score)) fail("a writable file was not written");
   const auto after = bytesOf(file);
+  if (score <= want) {
+    // A lower score never replaces a higher one: the file stays as it was.
+    if (after != std::vector<std::uint8_t>(data, data + size)) fail("a lower score changed the file");
+    return 0;
+  }
   if (after.size() != std::max<std::size_t>(2, size)) fail("the write changed the file's length wrongly");
   if (after[0] != (std::uint16_t(score) & 0xff) || after[1] != (std::uint16_t(score) >> 8)) fail("the write is not the score");
   for (std::size_t i = 2; i < size; ++i)

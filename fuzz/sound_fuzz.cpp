@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "PosixSoundFiles.h"
 #include "SoundLoader.h"
 
 namespace {
@@ -30,9 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   }
   // Through the file, as the player reads it, and once more from its cache.
-  kh::SoundCache cache;
-  const kh::Sound s = cache.get(file, device);
-  const kh::Sound again = cache.get(file, device);
+  kh::PosixSoundFiles files;
+  kh::SoundCache cache(files);
+  const kh::Sound s = cache.get(file.string(), device);
+  const kh::Sound again = cache.get(file.string(), device);
   if (s.pcm != again.pcm || s.why != again.why) fail("the second cue did not come from the cache");
   const kh::Sound direct = kh::convertSound(bytes, device);
   if (bool(direct) != bool(s) || direct.why != s.why) fail("the file and its bytes gave different answers");

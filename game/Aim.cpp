@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "Form1.h"
+#include "Layout.h"
 
 namespace kh {
 
@@ -9,8 +10,8 @@ void Form1::Picture1_MouseMove(int, int, float x, float y) {
   s_.aimX = x;
   s_.aimY = y;
   // In single precision, as the pointer position arrives; the dead-zone test in double.
-  float s = (200 - x) / 150;
-  if (std::abs(double(s)) < 0.7) s = 0;
+  float s = (layout::kScrollCentre - x) / layout::kScrollSpan;
+  if (std::abs(double(s)) < layout::kDeadZone) s = 0;
   s_.scrollSpeed = std::pow(double(s), 9);  // steep towards the edges, gentle near the middle
 }
 

@@ -6,9 +6,9 @@
 
 namespace kh {
 
-// What both windows' labels are drawn with.
-inline const FontSpec kLabelFont{"Arial Black,Lato Black:weight=black", 15.75f, 400};
-inline const FontSpec kSmallLabelFont{"Arial Black,Lato Black:weight=black", 9.75f, 400};
+// What both windows' labels are drawn with. Arial Black is black whatever weight is asked.
+inline const FontSpec kLabelFont{"Arial Black", 15.75f, 400};
+inline const FontSpec kSmallLabelFont{"Arial Black", 9.75f, 400};
 constexpr Pixel kLabelRed = rgb(255, 0, 0);
 
 // A fixed prefix followed by a number in plain decimal, as every counter is shown.

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "Design.h"
+#include "Layout.h"
 
 namespace kh {
 
@@ -40,7 +41,7 @@ Form1::Form1(App& app, const Catalogue& pictures, frmSplash& splash)
       Label1(*this, {200, 0, 209, 25}, "0", kLabelFont, kLabelRed, Align::Right),
       Label2(*this, {8, 0, 201, 25}, "0", kLabelFont, kLabelRed, Align::Left),
       Label3(*this, {8, 288, 401, 25}, "0", kLabelFont, kLabelRed, Align::Right),
-      Picture1(*this, {8, 32, 401, 249}, true),
+      Picture1(*this, layout::kPlayBox, true),
       Picture2(*this, 112, 105),
       Picture3(*this, 104, 105),
       Timer1(*this, 10, false),
@@ -111,12 +112,12 @@ void Form1::NewWibbel() {
 }
 
 void Form1::Timer1_Timer() {
-  const double f = punkte / 1000.0 + 1;
+  const double f = layout::arcFactor(punkte);
   s_.arcAngle = s_.arcAngle + double(s_.arcStep / 2) * f;
   if (s_.arcAngle > 180) NewWibbel();
   s_.arcSine = std::sin(s_.arcAngle / 180 * 3.14);  // 3.14, not pi: the arc ends a hair above its base
-  s_.posY = 150 - s_.arcSine * double(s_.arcHeight);
-  const double g = punkte / 500.0 + 0.5;
+  s_.posY = layout::kArcBase - s_.arcSine * double(s_.arcHeight);
+  const double g = layout::driftFactor(punkte);
   const double sign = s_.facing > 0 ? 1 : s_.facing < 0 ? -1 : 0;
   s_.posX = s_.posX + (sign * s_.driftSpeed / 2) * g;
   if (s_.posX > 800 || s_.posX < 0) s_.respawn = true;

@@ -1,4 +1,6 @@
 #pragma once
+#include <memory>
+
 #include "Form1.h"
 #include "frmSplash.h"
 
@@ -8,8 +10,8 @@ namespace kh {
 struct Game {
   frmSplash splash;
   Form1 form1;
-  Game(App& app, const Catalogue& pictures, HighScoreFile file = HighScoreFile())
-      : splash(app, pictures, form1, std::move(file)), form1(app, pictures, splash) {}
+  Game(App& app, const Catalogue& pictures, std::unique_ptr<ScoreStore> scores)
+      : splash(app, pictures, form1, std::move(scores)), form1(app, pictures, splash) {}
 };
 
 }  // namespace kh

@@ -22,17 +22,17 @@ FormDesign titleWindowDesign(const Catalogue& pictures) {
 
 }  // namespace
 
-frmSplash::frmSplash(App& app, const Catalogue& pictures, Form1& play, HighScoreFile file)
+frmSplash::frmSplash(App& app, const Catalogue& pictures, Form1& play, std::unique_ptr<ScoreStore> scores)
     : Form(app, titleWindowDesign(pictures)),
       Label1(*this, {120, 80, 193, 17}, "Highscore:", kSmallLabelFont, kLabelRed, Align::Left),
       Label3(*this, {120, 104, 193, 17}, "bite warten...", kSmallLabelFont, kLabelRed, Align::Left),
       Label5(*this, {120, 128, 193, 25}, "", kSmallLabelFont, kLabelRed, Align::Left),
       form1_(play),
-      file_(std::move(file)) {}
+      scores_(std::move(scores)) {}
 
 void frmSplash::Form_Load() {
   // A file that cannot be read keeps the best score we already know.
-  if (const auto stored = file_.read()) HiScore = *stored;
+  if (const auto stored = scores_ ? scores_->read() : std::nullopt) HiScore = *stored;
   Label1.setCaption(joinNumber("Hiscore: ", HiScore));
   form1_.Load();
   form1_.Timer1.setEnabled(false);
@@ -58,7 +58,8 @@ void frmSplash::showResult(std::int16_t punkte, std::string_view rating) {
   Label5.setCaption("Status: " + std::string(rating));
   if (punkte > HiScore) {
     // Stored first; if that fails the new best score still shows and is kept for this run.
-    file_.write(punkte);
+    // The store never lowers a higher score another copy stored meanwhile.
+    if (scores_) scores_->write(punkte);
     Label1.setCaption(joinNumber("Hiscore: ", punkte));
     HiScore = punkte;
   }

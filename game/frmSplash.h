@@ -1,10 +1,11 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 #include "Catalogue.h"
 #include "Form.h"
-#include "HighScoreFile.h"
+#include "ScoreStore.h"
 
 namespace kh {
 
@@ -13,7 +14,8 @@ class Form1;
 // The title window, which is also the result window.
 class frmSplash : public Form {
  public:
-  frmSplash(App& app, const Catalogue& pictures, Form1& play, HighScoreFile file = HighScoreFile());
+  // The best score is read from and stored in `scores`; without one it is kept for this run only.
+  frmSplash(App& app, const Catalogue& pictures, Form1& play, std::unique_ptr<ScoreStore> scores);
 
   std::int16_t HiScore = 0;
   Label Label1, Label3, Label5;
@@ -35,7 +37,7 @@ class frmSplash : public Form {
 
  private:
   Form1& form1_;
-  HighScoreFile file_;
+  std::unique_ptr<ScoreStore> scores_;
 };
 
 }  // namespace kh

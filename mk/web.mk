@@ -15,7 +15,8 @@ WEB_ENV := NODE_PATH=/usr/share/nodejs
 .PHONY: web web-run web-test web-npm web-bench
 
 web: deps
-	$(WEB_ENV) emcmake cmake -S . -B build/web-cmake -DCMAKE_BUILD_TYPE=Release -DKH_BENCH=OFF \
+	$(WEB_ENV) cmake -S . -B build/web-cmake -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DKH_BENCH=OFF \
 	  -DKH_WEB_DIR=$(CURDIR)/build/web
 	$(WEB_ENV) cmake --build build/web-cmake -j $(JOBS)
 

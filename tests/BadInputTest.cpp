@@ -42,7 +42,7 @@ class Tee : public MciDevice {
 };
 
 struct AudibleBackend : HeadlessBackend {
-  SdlAudio audio;
+  SdlSound audio;
   Tee tee{recorder, audio};
   explicit AudibleBackend(const std::filesystem::path& sounds) : audio({sounds}) {}
   MciDevice& mci() override { return tee; }
@@ -113,7 +113,7 @@ struct BadInput : ::testing::Test {
     {
       AudibleBackend be(dir);
       App app(be);
-      Game game(app, pictures(), HighScoreFile(hi));
+      Game game(app, pictures(), std::make_unique<HighScoreFile>(hi));
       try {
         game.splash.Show();
         app.run(2001000);
@@ -333,7 +333,7 @@ TEST_F(BadInput, ScoreFileWriteIsOneCallOldOrNewNeverAMix) {
     put(hi, {0x11, 0x11, 0x77});
     const pid_t child = fork();
     if (child == 0) {
-      const HighScoreFile f(hi);
+      HighScoreFile f(hi);
       for (std::uint16_t v = 0;; ++v) f.write(std::int16_t(v % 2 ? 0x2222 : 0x1111));
     }
     usleep(useconds_t(200 + round * 97 % 1500));
@@ -343,6 +343,38 @@ TEST_F(BadInput, ScoreFileWriteIsOneCallOldOrNewNeverAMix) {
     const Bytes b = bytesOf(hi);
     ASSERT_TRUE(b == (Bytes{0x11, 0x11, 0x77}) || b == (Bytes{0x22, 0x22, 0x77})) << "round " << round;
   }
+}
+
+TEST_F(BadInput, ScoreFileTwoCopiesEndingTogetherNeverLowerTheBest) {
+  // Another copy is storing 740: it holds the file's lock, looks, and writes a while later.
+  // This copy's 140, stored meanwhile, waits for it, and then sees it has nothing to store.
+  put(hi, {});
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t other = fork();
+  if (other == 0) {
+    const int fd = open(hi.c_str(), O_RDWR);
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    if (fd < 0 || fcntl(fd, F_SETLKW, &lock) != 0) _exit(2);
+    (void)!write(ready[1], "x", 1);
+    usleep(300000);
+    unsigned char b[2] = {1, 1};
+    const bool untouched = pread(fd, b, 2, 0) == 0;
+    const unsigned char score[2] = {0xe4, 0x02};  // 740
+    _exit(pwrite(fd, score, 2, 0) == 2 && untouched ? 0 : 1);
+  }
+  char x;
+  ASSERT_EQ(read(ready[0], &x, 1), 1);
+  close(ready[0]), close(ready[1]);
+  HighScoreFile mine(hi);
+  EXPECT_TRUE(mine.write(140));
+  int status = 0;
+  waitpid(other, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the file changed while the other copy held it";
+  EXPECT_EQ(bytesOf(hi), (Bytes{0xe4, 0x02}));
+  EXPECT_TRUE(HighScoreFile(hi).write(140)) << "a lower score is no failure";
+  EXPECT_EQ(bytesOf(hi), (Bytes{0xe4, 0x02}));
 }
 
 // ---- The sounds ----
@@ -505,7 +537,7 @@ TEST_F(BadInput, AThousandClicksInAThirdOfASecond) {
 TEST_F(BadInput, TwoThousandFourHundredKeysOnTheTitle) {
   HeadlessBackend be;
   App app(be);
-  Game g(app, pictures(), HighScoreFile(hi));
+  Game g(app, pictures(), std::make_unique<HighScoreFile>(hi));
   g.splash.Show();
   int begun = 0;
   for (int i = 0; i < 2400; ++i) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -8,6 +9,8 @@
 #include "HeadlessBackend.h"
 #include "Catalogue.h"
 #include "Game.h"
+#include "Layout.h"
+#include "HighScoreFile.h"
 
 namespace kh::test {
 
@@ -16,11 +19,24 @@ inline const Catalogue& pictures() {
   return c;
 }
 
+// This test program's own folder, removed when it ends: runs side by side (ctest -j, other
+// build folders or checkouts on the same machine) never write into each other's files.
+inline const std::filesystem::path& runDir() {
+  struct Owned {
+    std::filesystem::path path;
+    ~Owned() {
+      std::error_code ec;
+      std::filesystem::remove_all(path, ec);
+    }
+  };
+  static const Owned dir{std::filesystem::path(::testing::TempDir()) / ("knuffelhatz-" + std::to_string(getpid()))};
+  return dir.path;
+}
+
 // A fresh folder per test for the score file.
 inline std::filesystem::path scratchDir() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  auto dir = std::filesystem::path(::testing::TempDir()) / "knuffelhatz" /
-             (std::string(info->test_suite_name()) + "." + info->name());
+  auto dir = runDir() / (std::string(info->test_suite_name()) + "." + info->name());
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   return dir;
@@ -31,7 +47,7 @@ struct Harness {
   HeadlessBackend be;
   App app{be};
   std::filesystem::path dir = scratchDir();
-  Game game{app, pictures(), HighScoreFile(dir / "Hi.wbh")};
+  Game game{app, pictures(), std::make_unique<HighScoreFile>(dir / "Hi.wbh")};
   Form1& f1 = game.form1;
   frmSplash& splash = game.splash;
 
@@ -44,11 +60,12 @@ struct Harness {
   WindowId playWindow() const { return *f1.window(); }
   WindowId titleWindow() const { return *splash.window(); }
 
-  // Mouse over the play area, in its client coordinates (the area starts inside a 2-pixel border at (8, 32)).
-  void moveOnArea(float x, float y) { be.mouse(InputEvent::Type::MouseMove, playWindow(), x + 10, y + 34, 0); }
+  // Mouse over the play area, in its client coordinates.
+  static constexpr float kAreaX = layout::kPlayArea.x, kAreaY = layout::kPlayArea.y;
+  void moveOnArea(float x, float y) { be.mouse(InputEvent::Type::MouseMove, playWindow(), x + kAreaX, y + kAreaY, 0); }
   void clickOnArea(float x, float y, int button = 1) {
-    be.mouse(InputEvent::Type::MouseDown, playWindow(), x + 10, y + 34, button);
-    be.mouse(InputEvent::Type::MouseUp, playWindow(), x + 10, y + 34, button);
+    be.mouse(InputEvent::Type::MouseDown, playWindow(), x + kAreaX, y + kAreaY, button);
+    be.mouse(InputEvent::Type::MouseUp, playWindow(), x + kAreaX, y + kAreaY, button);
   }
   void pressKey(int ch = 'a') { be.key(titleWindow(), ch); }
 

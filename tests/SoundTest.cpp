@@ -123,7 +123,7 @@ struct DiskAudio : ::testing::Test {
     std::error_code ec;
     return std::filesystem::exists(out, ec) ? std::size_t(std::filesystem::file_size(out, ec)) / 2 : 0;
   }
-  static void cue(SdlAudio& a, const std::string& file) {
+  static void cue(MciDevice& a, const std::string& file) {
     a.putText(23, "Close");
     a.putText(22, file);
     a.putText(23, "Open");
@@ -150,28 +150,28 @@ struct DiskAudio : ::testing::Test {
 
 TEST_F(DiskAudio, ACueIsHeardAtOnceAndTheNextCutsItOff) {
   const std::string loud = wave("a.wbs", 8000, 0.8), louder = wave("b.wbs", 20000, 0.3);
-  SdlAudio audio;
-  ASSERT_TRUE(audio.hasDevice());
+  SdlSound audio;
+  ASSERT_TRUE(audio.output.hasDevice());
   audio.putText(21, "WaveAudio");
   ASSERT_TRUE(eventually([&] { return written() > 0; })) << "the device runs";
   cue(audio, loud);
-  const std::uint64_t startsAt = audio.lastPlayFrame();
+  const std::uint64_t startsAt = audio.output.lastPlayFrame();
   ASSERT_TRUE(eventually([&] { return loudAfter(0, 1000); }));
   const std::size_t atSecond = written();
   cue(audio, louder);
   // Well into the second sound: a quarter of a second of it.
-  const std::size_t quarter = std::size_t(audio.sampleRate() * audio.channels() / 4);
+  const std::size_t quarter = std::size_t(audio.output.sampleRate() * audio.output.channels() / 4);
   ASSERT_TRUE(eventually([&] { return loudAfter(atSecond, 15000) && written() > atSecond + quarter; }));
   const auto s = samples();
   // The sound starts in the very next buffer handed to the device; the device's own buffer is
   // all the delay there is.
-  const std::size_t channels = std::size_t(audio.channels());
+  const std::size_t channels = std::size_t(audio.output.channels());
   std::size_t first = 0;
   while (first < s.size() && std::abs(s[first]) < 1000) ++first;
   ASSERT_LT(first, s.size());
   const double frame = double(first / channels);
-  const double delayMs = (frame - double(startsAt) + audio.bufferFrames()) / audio.sampleRate() * 1000;
-  std::cout << "cue to first audible sample: " << delayMs << " ms (" << audio.bufferFrames() << "-frame buffer)\n";
+  const double delayMs = (frame - double(startsAt) + audio.output.bufferFrames()) / audio.output.sampleRate() * 1000;
+  std::cout << "cue to first audible sample: " << delayMs << " ms (" << audio.output.bufferFrames() << "-frame buffer)\n";
   EXPECT_GE(frame, double(startsAt));
   EXPECT_LE(delayMs, 30);
   // After the second cue only the second sound plays: never the first one's level again.
@@ -186,13 +186,13 @@ TEST_F(DiskAudio, AMissingOrBrokenFileStaysSilentAndIsReportedOnce) {
   { std::ofstream((dir / "junk.wbs").string()) << "this is not wave audio at all, just text"; }
   wave("cut.wbs", 8000, 0.5);
   std::filesystem::resize_file(dir / "cut.wbs", 30);
-  SdlAudio audio;
-  ASSERT_TRUE(audio.hasDevice());
+  SdlSound audio;
+  ASSERT_TRUE(audio.output.hasDevice());
   audio.putText(21, "WaveAudio");
   testing::internal::CaptureStderr();
   for (int i = 0; i < 3; ++i)
     for (const char* f : {"missing.wbs", "empty.wbs", "junk.wbs", "cut.wbs"}) cue(audio, (dir / f).string());
-  const std::size_t before = written(), tenth = std::size_t(audio.sampleRate() * audio.channels() / 10);
+  const std::size_t before = written(), tenth = std::size_t(audio.output.sampleRate() * audio.output.channels() / 10);
   ASSERT_TRUE(eventually([&] { return written() > before + tenth; }));
   const std::string err = testing::internal::GetCapturedStderr();
   for (const char* f : {"missing.wbs", "empty.wbs", "junk.wbs", "cut.wbs"}) {
@@ -204,6 +204,29 @@ TEST_F(DiskAudio, AMissingOrBrokenFileStaysSilentAndIsReportedOnce) {
   // Still works afterwards.
   cue(audio, wave("ok.wbs", 8000, 0.2));
   EXPECT_TRUE(eventually([&] { return loudAfter(0, 1000); }));
+}
+
+TEST_F(DiskAudio, ADeviceThatStopsIsSaidInOneLineAndOpenedOnceMore) {
+  setenv("SDL_DISKAUDIOFILE", "/dev/full", 1);  // every write fails: the device stops at once
+  const std::string ok = wave("ok.wbs", 8000, 0.2);
+  SdlSound audio;
+  ASSERT_TRUE(audio.output.hasDevice());
+  audio.putText(21, "WaveAudio");
+  testing::internal::CaptureStderr();
+  for (int i = 0; i < 3; ++i) {
+    const bool stopped = eventually([&] { return !audio.output.hasDevice() || audio.output.stopped(); });
+    cue(audio, ok);
+    if (!stopped) break;
+  }
+  const std::string err = testing::internal::GetCapturedStderr();
+  auto count = [&](const std::string& line) {
+    std::size_t n = 0;
+    for (std::size_t at = err.find(line); at != std::string::npos; at = err.find(line, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("knuffelhatz: the sound device stopped; opened it again\n"), 1u) << err;
+  EXPECT_EQ(count("knuffelhatz: the sound device stopped; no sound from now on\n"), 1u) << err;
+  EXPECT_FALSE(audio.output.hasDevice()) << "given up after the second stop";
 }
 
 }  // namespace

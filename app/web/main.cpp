@@ -7,6 +7,7 @@
 
 #include "App.h"
 #include "Catalogue.h"
+#include "FastClock.h"
 #include "Game.h"
 #include "WebBackend.h"
 #include "WebScoreStore.h"
@@ -26,7 +27,8 @@ std::vector<std::string> captions(const kh::Form& form, std::initializer_list<co
 int main() {
   try {
     kh::WebBackend backend;
-    kh::App app(backend);
+    kh::FastClockBackend clock(backend, backend.testClockRate());  // rate 1 unless a test asks
+    kh::App app(clock);
     const kh::Catalogue pictures;
     kh::Game game(app, pictures, std::make_unique<kh::WebScoreStore>());
     // The page shows in words what the windows show, for screen readers.

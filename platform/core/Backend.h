@@ -51,10 +51,11 @@ struct InputEvent {
 
 enum class Cursor { Arrow, Cross };
 
+// A font as the design names it; each backend finds it its own way.
 struct FontSpec {
-  std::string face;   // a fontconfig pattern
+  std::string family;
   float points = 0;   // at 96 dots per inch
-  int weight = 400;
+  int weight = 400;   // 100..900, 400 regular, 700 bold
   bool operator==(const FontSpec&) const = default;
 };
 

@@ -1,21 +1,33 @@
 #include "SdlAudio.h"
 
-#include "MMControl.h"
-#include "Report.h"
-
 #include <SDL.h>
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
+
+#include "Report.h"
 
 namespace kh {
 
-SdlAudio::SdlAudio(std::vector<std::filesystem::path> folders) : folders_(std::move(folders)) {
+SdlAudio::SdlAudio() {
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     reportProblem(std::string("no sound: ") + SDL_GetError());
     return;
   }
+  if (!openDevice()) {
+    reportProblem(std::string("no sound: ") + SDL_GetError());
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return;
+  }
+  initialised_ = true;
+}
+
+SdlAudio::~SdlAudio() {
+  if (device_) closeDevice();
+  if (initialised_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+bool SdlAudio::openDevice() {
   SDL_AudioSpec want{}, have{};
   want.freq = 44100;
   want.format = AUDIO_S16SYS;
@@ -25,23 +37,18 @@ SdlAudio::SdlAudio(std::vector<std::filesystem::path> folders) : folders_(std::m
   want.userdata = this;
   device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have,
                                 SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
-  if (device_ == 0) {
-    reportProblem(std::string("no sound: ") + SDL_GetError());
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return;
-  }
+  if (device_ == 0) return false;
   rate_ = have.freq;
   channels_ = have.channels;
   bufferFrames_ = have.samples;
   silence_ = have.silence;
   SDL_PauseAudioDevice(device_, 0);
+  return true;
 }
 
-SdlAudio::~SdlAudio() {
-  if (device_) {
-    SDL_CloseAudioDevice(device_);
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  }
+void SdlAudio::closeDevice() {
+  SDL_CloseAudioDevice(device_);
+  device_ = 0;
 }
 
 void SdlAudio::callback(void* userdata, std::uint8_t* out, int len) {
@@ -58,6 +65,13 @@ void SdlAudio::callback(void* userdata, std::uint8_t* out, int len) {
   self->framesOut_ += std::uint64_t(len) / std::uint64_t(2 * self->channels_);
 }
 
+std::optional<DeviceFormat> SdlAudio::format() const {
+  if (!device_) return std::nullopt;
+  return DeviceFormat{rate_, channels_};
+}
+
+bool SdlAudio::stopped() const { return device_ && SDL_GetAudioDeviceStatus(device_) == SDL_AUDIO_STOPPED; }
+
 std::uint64_t SdlAudio::lastPlayFrame() const {
   if (!device_) return 0;
   SDL_LockAudioDevice(device_);
@@ -66,63 +80,36 @@ std::uint64_t SdlAudio::lastPlayFrame() const {
   return f;
 }
 
-void SdlAudio::putText(int dispId, std::string_view value) {
-  if (dispId == MMControl::kDeviceType) deviceType_ = value;
-  if (dispId == MMControl::kFileName) fileName_ = value;
-  if (dispId == MMControl::kCommand) command(value);
-}
-
-void SdlAudio::command(std::string_view cmd) {
-  if (cmd == "Open") open();
-  else if (cmd == "Close") close();
-  else if (cmd == "Play") play();
-}
-
-void SdlAudio::reportOnce(const std::string& file, const std::string& why) {
-  if (reported_.insert(file).second) reportProblem("sound \"" + file + "\" stays silent: " + why);
-}
-
-std::filesystem::path SdlAudio::locate(const std::string& file) const {
-  const std::filesystem::path name(file);
-  if (folders_.empty() || name.has_parent_path() || name.is_absolute()) return name;
-  for (const auto& folder : folders_) {
-    std::error_code ec;
-    if (std::filesystem::exists(folder / name, ec)) return folder / name;
-  }
-  return folders_.front() / name;
-}
-
-void SdlAudio::open() {
+void SdlAudio::hold(Pcm pcm) {
   if (!device_) return;
-  close();
-  if (deviceType_ != "WaveAudio") {
-    reportOnce(fileName_, "unknown device type \"" + deviceType_ + "\"");
-    return;
-  }
-  // Read and converted at the file's first cue; later cues cost one stat.
-  Sound s = cache_.get(locate(fileName_), DeviceFormat{rate_, channels_});
-  if (!s) {
-    reportOnce(fileName_, s.why);
-    return;
-  }
   SDL_LockAudioDevice(device_);
-  sound_.swap(s.pcm);
+  sound_.swap(pcm);  // the old sound is let go of outside the lock
   pos_ = 0;
   playing_ = false;
   SDL_UnlockAudioDevice(device_);
 }
 
-void SdlAudio::close() {
-  if (!device_) return;
-  std::shared_ptr<const std::vector<std::uint8_t>> old;  // let go of outside the lock
-  SDL_LockAudioDevice(device_);
-  playing_ = false;
-  pos_ = 0;
-  old.swap(sound_);
-  SDL_UnlockAudioDevice(device_);
+// A device stops for good when its sound server goes away. Said once, and opened once more,
+// which brings the sound back when the server has come back.
+void SdlAudio::checkDevice() {
+  if (!stopped()) return;
+  const DeviceFormat before{rate_, channels_};
+  closeDevice();
+  if (!reopened_ && openDevice()) {
+    reopened_ = true;
+    reportProblem("the sound device stopped; opened it again");
+    // Samples made for another format would play wrong: the next cue converts anew.
+    if (!(DeviceFormat{rate_, channels_} == before)) hold(nullptr);
+    return;
+  }
+  reportProblem(std::string("the sound device stopped; no sound from now on") +
+                (reopened_ ? "" : std::string(": ") + SDL_GetError()));
+  sound_.reset();
 }
 
 void SdlAudio::play() {
+  if (!device_) return;
+  checkDevice();
   if (!device_) return;
   SDL_LockAudioDevice(device_);
   pos_ = 0;

@@ -23,9 +23,9 @@ void reportFatal(std::string_view message);
 
 // Real windows through SDL2: each window's pixels enlarged by a whole scale into memory the
 // X server reads directly (SDL's window surface elsewhere), only what changed and no faster
-// than the display refreshes; F11 and Alt+Enter
-// put the play window (the one with a title bar) on the full screen. Text through SDL2_ttf
-// with the font found by fontconfig, sound through SDL's audio.
+// than the display refreshes; F11 and Alt+Enter put the play window (the one with a title
+// bar) on the full screen. Text through SDL2_ttf with the font found by fontconfig, sound
+// through SDL's audio. Its jobs are in files of their own beside SdlBackend.cpp.
 class SdlBackend : public Backend {
  public:
   explicit SdlBackend(SdlOptions options = {});  // throws std::runtime_error when there is no display

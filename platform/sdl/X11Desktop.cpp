@@ -4,10 +4,6 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/XShm.h>
-#include <poll.h>
-#include <sys/ipc.h>
-#include <sys/shm.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -110,22 +106,6 @@ void settle(void* display) {
   if (display) XSync(static_cast<Display*>(display), False);
 }
 
-bool displayAnswers() {
-  Display* d = XOpenDisplay(nullptr);
-  if (!d) return false;
-  XCloseDisplay(d);
-  return true;
-}
-
-bool waitForInput(void* display, long long micros) {
-  auto* d = static_cast<Display*>(display);
-  // Events may already wait inside Xlib, read off the connection along with a reply.
-  if (XEventsQueued(d, QueuedAfterReading) > 0) return true;
-  pollfd p{ConnectionNumber(d), POLLIN, 0};
-  const timespec t{time_t(micros / 1'000'000), long(micros % 1'000'000) * 1000};
-  return ppoll(&p, 1, &t, nullptr) != 0;
-}
-
 unsigned long windowId(SDL_Window* w) { return target(w).window; }
 
 void forgetGone(SDL_Window* w) {
@@ -144,100 +124,6 @@ unsigned long lastFailedWindow() { return failedWindow(); }
 unsigned long destroyedWindow(const SDL_SysWMmsg* msg) {
   if (!msg || msg->subsystem != SDL_SYSWM_X11 || msg->msg.x11.event.type != DestroyNotify) return 0;
   return msg->msg.x11.event.xdestroywindow.window;
-}
-
-struct SharedPixels::State {
-  Display* display = nullptr;
-  Window window = 0;
-  Visual* visual = nullptr;
-  int depth = 0;
-  GC gc = nullptr;
-  XImage* image = nullptr;
-  XShmSegmentInfo shm{};
-
-  void release() {
-    if (!image) return;
-    XShmDetach(display, &shm);
-    XSync(display, False);
-    image->data = nullptr;
-    XDestroyImage(image);
-    shmdt(shm.shmaddr);
-    image = nullptr;
-  }
-  ~State() {
-    release();
-    if (gc) XFreeGC(display, gc);
-  }
-};
-
-std::unique_ptr<SharedPixels> SharedPixels::create(SDL_Window* w) {
-  const Target t = target(w);
-  if (!t.display || !XShmQueryExtension(t.display)) return nullptr;
-  // Only a server on this machine can see our memory.
-  const char* name = DisplayString(t.display);
-  if (!name || name[0] != ':') return nullptr;
-  XWindowAttributes a{};
-  if (!XGetWindowAttributes(t.display, t.window, &a) || !a.visual) return nullptr;
-  if (a.visual->red_mask != 0xff0000 || a.visual->green_mask != 0xff00 || a.visual->blue_mask != 0xff) return nullptr;
-  auto st = std::make_unique<State>();
-  st->display = t.display;
-  st->window = t.window;
-  st->visual = a.visual;
-  st->depth = a.depth;
-  st->gc = XCreateGC(t.display, t.window, 0, nullptr);
-  if (!st->gc) return nullptr;
-  return std::unique_ptr<SharedPixels>(new SharedPixels(std::move(st)));
-}
-
-SharedPixels::SharedPixels(std::unique_ptr<State> s) : s_(std::move(s)) {}
-SharedPixels::~SharedPixels() = default;
-
-bool SharedPixels::fit(int w, int h) {
-  State& st = *s_;
-  if (st.image && st.image->width == w && st.image->height == h) return true;
-  st.release();
-  if (w <= 0 || h <= 0) return false;
-  XImage* img = XShmCreateImage(st.display, st.visual, unsigned(st.depth), ZPixmap, nullptr, &st.shm, unsigned(w),
-                                unsigned(h));
-  if (!img) return false;
-  if (img->bits_per_pixel != 32) {
-    XDestroyImage(img);
-    return false;
-  }
-  st.shm.shmid = shmget(IPC_PRIVATE, std::size_t(img->bytes_per_line) * std::size_t(h), IPC_CREAT | 0600);
-  if (st.shm.shmid < 0) {
-    XDestroyImage(img);
-    return false;
-  }
-  st.shm.shmaddr = img->data = static_cast<char*>(shmat(st.shm.shmid, nullptr, 0));
-  st.shm.readOnly = False;
-  const bool attached = st.shm.shmaddr != reinterpret_cast<char*>(-1) && XShmAttach(st.display, &st.shm);
-  XSync(st.display, False);
-  // Marked for removal now: it goes when both sides have let go, even if we end abruptly.
-  shmctl(st.shm.shmid, IPC_RMID, nullptr);
-  if (!attached) {
-    if (st.shm.shmaddr != reinterpret_cast<char*>(-1)) shmdt(st.shm.shmaddr);
-    img->data = nullptr;
-    XDestroyImage(img);
-    return false;
-  }
-  st.image = img;
-  return true;
-}
-
-int SharedPixels::width() const { return s_->image ? s_->image->width : 0; }
-int SharedPixels::height() const { return s_->image ? s_->image->height : 0; }
-int SharedPixels::pitch() const { return s_->image ? s_->image->bytes_per_line : 0; }
-
-void* SharedPixels::pixels() { return s_->image ? s_->image->data : nullptr; }
-
-void SharedPixels::put(int x, int y, int w, int h) {
-  State& st = *s_;
-  if (!st.image) return;
-  // No word back when it is done: that would wake us once more for every frame. Frames come
-  // a display refresh apart, and the server copies a frame in well under a millisecond.
-  XShmPutImage(st.display, st.window, st.gc, st.image, x, y, x, y, unsigned(w), unsigned(h), False);
-  XFlush(st.display);
 }
 
 }  // namespace kh::x11

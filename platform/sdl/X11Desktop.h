@@ -1,14 +1,12 @@
 #pragma once
 #include <SDL.h>
 
-#include <memory>
-
 struct SDL_SysWMmsg;
 
 namespace kh::x11 {
 
-// What only the X11 protocol can say about a window. Each call does nothing (and returns
-// false) when the window is not an X11 one.
+// What only the X11 protocol can say about a window and the window manager. Each call does
+// nothing (and returns false) when the window is not an X11 one, or in a build without Xlib.
 
 // Asks window managers for a title bar with caption and control menu, a fixed border, and
 // of the functions only moving and closing: no minimise, maximise or resize. Going to the
@@ -19,14 +17,6 @@ bool setCloseOnlyHints(SDL_Window* w, bool fullScreen = false);
 void requestFrameExtents(SDL_Window* w);
 // The frame the window manager gives or will give the window, if it said so.
 bool frameExtents(SDL_Window* w, int& left, int& right, int& top, int& bottom);
-
-// True when the X display named by DISPLAY answers.
-bool displayAnswers();
-
-// Waits until the X server has something for us or `micros` have passed (0: just looks);
-// true if it has, or if Xlib already holds unread events. One system call, where SDL's own
-// wait and look make a dozen.
-bool waitForInput(void* display, long long micros);
 
 // The window's X id, 0 for a window of another kind.
 unsigned long windowId(SDL_Window* w);
@@ -48,32 +38,5 @@ void forgetGone(SDL_Window* w);
 unsigned long lastFailedWindow();
 // The X window that the window system's notice says was destroyed, 0 for other notices.
 unsigned long destroyedWindow(const SDL_SysWMmsg* msg);
-
-// A window's pixels in memory shared with a local X server: handed over without waiting
-// for the server (SDL's window surface waits for it at every update).
-class SharedPixels {
- public:
-  // Null where the window is not an X11 one, the server is not local or its pixels are not
-  // 32-bit 0x00RRGGBB.
-  static std::unique_ptr<SharedPixels> create(SDL_Window* w);
-  ~SharedPixels();
-  SharedPixels(const SharedPixels&) = delete;
-  SharedPixels& operator=(const SharedPixels&) = delete;
-
-  // Sized for a window of w x h pixels; false if that fails. Pixels are kept while the size is.
-  bool fit(int w, int h);
-  int width() const;
-  int height() const;
-  void* pixels();
-  int pitch() const;
-  // Hands a rectangle to the X server, without waiting for it.
-  void put(int x, int y, int w, int h);
-
-  struct State;
-
- private:
-  explicit SharedPixels(std::unique_ptr<State> s);
-  std::unique_ptr<State> s_;
-};
 
 }  // namespace kh::x11

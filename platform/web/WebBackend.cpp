@@ -21,10 +21,8 @@ EM_JS(void, kh_web_init, (int maxScale), {
   const kh = Module.kh = {
     screen, wins: new Map(), stack: [], events: [], wake: null, scale: 1, captured: false,
     hiddenSince: document.hidden ? performance.now() : null, hiddenTotal: 0, frameAsked: false,
-    // A test may run the clock faster, never slower (that would make the game easier).
-    speed: Math.max(1, Math.min(16, Number(Module.khSpeed) || 1)),
   };
-  kh.now = () => ((kh.hiddenSince !== null ? kh.hiddenSince : performance.now()) - kh.hiddenTotal) * kh.speed;
+  kh.now = () => (kh.hiddenSince !== null ? kh.hiddenSince : performance.now()) - kh.hiddenTotal;
   kh.wakeUp = () => { if (kh.wake) { const w = kh.wake; kh.wake = null; w(); } };
   kh.push = (e) => { kh.events.push(e); kh.wakeUp(); };
   kh.top = () => (kh.stack.length ? kh.wins.get(kh.stack[kh.stack.length - 1]) : null);
@@ -200,8 +198,14 @@ EM_ASYNC_JS(void, kh_web_sleep, (double ms), {
     let timer = null;
     kh.wake = () => { if (timer !== null) clearTimeout(timer); resolve(); };
     if (ms <= 0) kh.channel.port2.postMessage(0);
-    else if (kh.hiddenSince === null) timer = setTimeout(kh.wakeUp, ms / kh.speed);
+    else if (kh.hiddenSince === null) timer = setTimeout(kh.wakeUp, ms);
   });
+});
+
+// A test may run the game's clock faster (?speed=N), never slower: that would make it easier.
+EM_JS(int, kh_web_test_clock_rate, (), {
+  const n = Math.floor(Number(new URLSearchParams(location.search).get("speed")));
+  return n >= 1 ? Math.min(n, 16) : 1;
 });
 
 EM_JS(double, kh_web_random32, (), {
@@ -426,6 +430,8 @@ bool WebBackend::waitEvent(InputEvent& ev, Micros deadline) {
     yieldedAt_ = now();
   }
 }
+
+int WebBackend::testClockRate() const { return kh_web_test_clock_rate(); }
 
 std::uint64_t WebBackend::randomSeed() {
   return (std::uint64_t(kh_web_random32()) << 32) | std::uint64_t(kh_web_random32());

@@ -44,6 +44,10 @@ class WebBackend : public Backend {
   std::uint64_t randomSeed() override;
   MciDevice& mci() override;
 
+  // How much faster than real time a test asked the game's clock to run (the page's
+  // `?speed=N`, 1 to 16); 1 for everyone else.
+  int testClockRate() const;
+
   // Called before every wait, with the program's state settled: where the page mirrors what
   // the windows say, for screen readers (and the browser tests).
   std::function<void()> beforeWait;

@@ -1,7 +1,8 @@
 #!/bin/bash
-# SIGINT and SIGTERM end the program cleanly at any moment: exit status 0, no other line on
-# stderr, no window left, "Hi.wbh" whole. Tried right after start, on the title, on the
-# prompt, in a round and in the middle of a burst of clicks, in real windows.
+# SIGINT, SIGTERM and SIGHUP (a closed terminal) end the program cleanly at any moment: exit
+# status 0, no other line on stderr, no window left, "Hi.wbh" whole. Tried right after start,
+# on the title, on the prompt, in a round and in the middle of a burst of clicks, in real
+# windows.
 #
 #   bash tests/window/signals_test.sh path/to/knuffelhatz path/to/repository
 set -u
@@ -36,6 +37,7 @@ kh_signal_case start TERM
 
 reach() { kh_wait_for kh_title_window 30 >/dev/null; }
 kh_signal_case title INT
+kh_signal_case hangup HUP
 
 reach() {
   TITLE=$(kh_wait_for kh_title_window 30) || return 1
@@ -61,4 +63,4 @@ kill "$CLICKER" 2>/dev/null
 wait "$CLICKER" 2>/dev/null
 
 kh_stop
-echo "PASS: SIGINT and SIGTERM end the game with status 0 at start, on the title, in a round and in a burst of clicks"
+echo "PASS: SIGINT, SIGTERM and SIGHUP end the game with status 0 at start, on the title, in a round and in a burst of clicks"

@@ -10,6 +10,7 @@
 #include "HeadlessBackend.h"
 #include "Catalogue.h"
 #include "Game.h"
+#include "HighScoreFile.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ int main(int argc, char** argv) {
   kh::HeadlessBackend be;
   kh::App app(be);
   const kh::Catalogue pictures;
-  kh::Game game(app, pictures, kh::HighScoreFile(dir / "Hi.wbh"));
+  kh::Game game(app, pictures, std::make_unique<kh::HighScoreFile>(dir / "Hi.wbh"));
   game.splash.Show();
   writePpm(be.window(*game.splash.window())->pixels, dir / "title.ppm");
   app.run(2100 * 1000);

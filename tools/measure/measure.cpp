@@ -16,6 +16,7 @@
 #include "SdlBackend.h"
 #include "Catalogue.h"
 #include "Game.h"
+#include "HighScoreFile.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ int main(int argc, char** argv) {
   backend.setFullscreen(fullscreen);
   kh::App app(backend);
   const kh::Catalogue pictures;
-  kh::Game game(app, pictures, kh::HighScoreFile("/tmp/knuffelhatz-measure-Hi.wbh"));
+  kh::Game game(app, pictures, std::make_unique<kh::HighScoreFile>("/tmp/knuffelhatz-measure-Hi.wbh"));
   game.splash.Show();
   auto runFor = [&](double s) { app.run(backend.now() + kh::Micros(s * 1e6)); };
 

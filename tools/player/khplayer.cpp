@@ -1,8 +1,10 @@
 // khplayer: plays one game of Knuffelhatz through the real play window, the way a person
 // does: look at the screen, find the creature, point at where it will be, click.
 //
-//   khplayer --window ID --origin X,Y [--seconds N] [--log FILE]
+//   khplayer --window ID --origin X,Y [--seconds N] [--clock-rate R] [--log FILE]
 //       ID: the play window's X id; X,Y: its client area's top-left corner on the screen.
+//       N: how long to play, in the game's seconds; R: how many times faster than real time
+//       the game's clock runs (the game started with --test-clock-rate R).
 //       Looks with `import -window ID`, points and clicks through one `xdotool -` process.
 //   khplayer --detect FILE.ppm
 //       Prints what it finds in one screenshot of the play window (for checking by hand).
@@ -33,6 +35,7 @@
 #include <vector>
 
 #include "Catalogue.h"
+#include "Layout.h"
 
 namespace {
 
@@ -40,17 +43,19 @@ using kh::Pixel;
 using kh::Rop;
 using kh::Surface;
 using Clock = std::chrono::steady_clock;
+namespace layout = kh::layout;
 
 // Where the play area's client area lies in the play window's client area, and its size.
-constexpr int kAreaX = 10, kAreaY = 34, kAreaW = 397, kAreaH = 245;
+constexpr int kAreaX = layout::kPlayArea.x, kAreaY = layout::kPlayArea.y;
+constexpr int kAreaW = layout::kPlayArea.w, kAreaH = layout::kPlayArea.h;
 // The creature is drawn 65 pixels wide; its pictures are 83 rows high (the zone map 82).
 constexpr int kBoxW = 65, kBoxH = 89;
 // Columns of the play area in which the pointer does not scroll the view, and the wider
 // band in which a shot may be fired (the scroll speed there stays below 0.3 px per tick,
 // and the pointer is back in the dead zone a few ticks later).
-constexpr int kDeadLo = 95, kDeadHi = 305, kShootLo = 72, kShootHi = 328;
+constexpr int kDeadLo = layout::kDeadLo, kDeadHi = layout::kDeadHi, kShootLo = 72, kShootHi = 328;
 // The arc's base: the creature's top row when it touches the ground.
-constexpr int kBaseTop = 150;
+constexpr int kBaseTop = int(layout::kArcBase);
 
 // Voting space for the sprite's top-left corner.
 constexpr int kMinL = -kBoxW, kMaxL = kAreaW, kMinT = -kBoxH, kMaxT = kAreaH;
@@ -245,7 +250,19 @@ class Eye {
   std::vector<std::uint16_t> acc_;
 };
 
-double secondsSince(Clock::time_point t0) { return std::chrono::duration<double>(Clock::now() - t0).count(); }
+// The game's time since the player started, in seconds: real time times the rate at which
+// the game's clock runs. Every time the player keeps is the game's; the delays of the tools
+// it drives are real and converted with game().
+class GameClock {
+ public:
+  explicit GameClock(double rate) : rate_(rate) {}
+  double now() const { return std::chrono::duration<double>(Clock::now() - t0_).count() * rate_; }
+  double game(double realSeconds) const { return realSeconds * rate_; }
+
+ private:
+  Clock::time_point t0_ = Clock::now();
+  double rate_;
+};
 
 struct Obs {
   double t;  // when the frame was on screen, in seconds since the start
@@ -365,7 +382,7 @@ int detectOnly(const std::string& path) {
   return 0;
 }
 
-int play(const std::string& window, int originX, int originY, double seconds, const std::string& logPath) {
+int play(const std::string& window, int originX, int originY, double seconds, double rate, const std::string& logPath) {
   const kh::Catalogue pics;
   Eye eye(pics);
   std::ofstream log(logPath.empty() ? "/dev/null" : logPath);
@@ -375,7 +392,7 @@ int play(const std::string& window, int originX, int originY, double seconds, co
     return std::to_string(originX + kAreaX + x) + " " + std::to_string(originY + kAreaY + y);
   };
 
-  const auto t0 = Clock::now();
+  const GameClock clock(rate);
   std::vector<Obs> flight;
   int shotsLeft = 5, shots = 0, hits = 0, points = 0, frames = 0, seenFrames = 0, failures = 0;
   double reloadUntil = 0, lastShot = -10;
@@ -384,13 +401,13 @@ int play(const std::string& window, int originX, int originY, double seconds, co
   bool buttonDown = false;
   constexpr int kVotesNeeded = 24;
 
-  while (secondsSince(t0) < seconds) {
-    const double before = secondsSince(t0);
+  while (clock.now() < seconds) {
+    const double before = clock.now();
     std::FILE* in = popen(grab.c_str(), "r");
     Image img;
     const bool ok = in && readPpm(in, img);
     if (in) pclose(in);
-    const double after = secondsSince(t0);
+    const double after = clock.now();
     if (buttonDown) {
       hand.send("mouseup 1");
       buttonDown = false;
@@ -405,12 +422,12 @@ int play(const std::string& window, int originX, int originY, double seconds, co
     ++frames;
     // import spends most of its time starting up; it reads the window at the end, and the
     // frame it gets was composed up to one frame earlier.
-    const double seen = after - 0.012;
+    const double seen = after - clock.game(0.012);
     const Detection d = eye.find(img);
     std::ostringstream line;
     line.setf(std::ios::fixed);
     line.precision(3);
-    line << seen << " grab " << int((after - before) * 1000) << "ms look " << int((secondsSince(t0) - after) * 1000)
+    line << seen << " grab " << int((after - before) / rate * 1000) << "ms look " << int((clock.now() - after) / rate * 1000)
          << "ms";
     if (d.votes < kVotesNeeded) {
       line << " none(" << d.votes << ")";
@@ -441,19 +458,19 @@ int play(const std::string& window, int originX, int originY, double seconds, co
     if (seen - lastShot > 0.5) lastShotPoseCounted = 1;
 
     // Decide whether to shoot.
-    const double now = secondsSince(t0);
+    const double now = clock.now();
     if (shotsLeft == 0 && now >= reloadUntil) shotsLeft = 5;
     bool fired = false;
-    if (!flight.empty() && flight.back().t == seen && flight.size() >= 2 && shotsLeft > 0 && now - lastShot > 0.06 &&
+    if (!flight.empty() && flight.back().t == seen && flight.size() >= 2 && shotsLeft > 0 && now - lastShot > clock.game(0.06) &&
         flight.back().t - flight.front().t >= 0.05) {
       const auto [a, vx] = fitLine(flight);
       int minTop = kBaseTop;
       for (const Obs& o : flight) minTop = std::min(minTop, o.d.top);
-      const double g = 0.5 + points / 500.0;
+      const double g = layout::driftFactor(points);
       const double fromDrift = std::clamp(20.0 * std::abs(vx) / 100.0 / g, 20.0, 70.0);
       const double height = std::max(double(kBaseTop - minTop), fromDrift);
       // The click reaches the game a few milliseconds after it is sent.
-      const double when = now + 0.004;
+      const double when = now + clock.game(0.004);
       const double left = a + vx * when;
       const Aim aim = chooseAim(eye, img, d.facing, left, height);
       line << " vx " << int(vx) << " H " << int(height) << "(" << (kBaseTop - minTop) << "/" << int(fromDrift) << ")"
@@ -466,7 +483,7 @@ int play(const std::string& window, int originX, int originY, double seconds, co
         pointerX = aim.x;
         fired = true;
         ++shots;
-        lastShot = secondsSince(t0);
+        lastShot = clock.now();
         lastShotPoseCounted = 0;
         if (--shotsLeft == 0) reloadUntil = lastShot + 2.1;  // refilled by the clock two ticks later
         line << " SHOT" << (aim.zoneHit == 2 ? " (lantern)" : "");
@@ -495,7 +512,7 @@ int main(int argc, char** argv) {
   try {
     std::string window, logPath, detect;
     int ox = 0, oy = 0;
-    double seconds = 88;
+    double seconds = 88, rate = 1;
     for (int i = 1; i < argc; ++i) {
       const std::string a = argv[i];
       auto next = [&]() -> std::string {
@@ -507,13 +524,17 @@ int main(int argc, char** argv) {
         const std::string v = next();
         if (std::sscanf(v.c_str(), "%d,%d", &ox, &oy) != 2) throw std::runtime_error("--origin wants X,Y");
       } else if (a == "--seconds") seconds = std::stod(next());
+      else if (a == "--clock-rate") {
+        rate = std::stod(next());
+        if (!(rate >= 1 && rate <= 100)) throw std::runtime_error("--clock-rate wants a number from 1 to 100");
+      }
       else if (a == "--log") logPath = next();
       else if (a == "--detect") detect = next();
       else throw std::runtime_error("unknown argument " + a);
     }
     if (!detect.empty()) return detectOnly(detect);
-    if (window.empty()) throw std::runtime_error("usage: khplayer --window ID --origin X,Y [--seconds N] [--log FILE]");
-    return play(window, ox, oy, seconds, logPath);
+    if (window.empty()) throw std::runtime_error("usage: khplayer --window ID --origin X,Y [--seconds N] [--clock-rate R] [--log FILE]");
+    return play(window, ox, oy, seconds, rate, logPath);
   } catch (const std::exception& e) {
     std::cerr << "khplayer: " << e.what() << "\n";
     return 2;

@@ -1,0 +1,36 @@
+#pragma once
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "Backend.h"
+#include "SoundLoader.h"
+#include "SoundOutput.h"
+
+namespace kh {
+
+// The multimedia player as every platform has it: wave audio named by file, opened, played
+// and closed one at a time. Each file is read and converted once while its stamp stays the
+// same; a file that cannot be played stays silent with one line on stderr, once per file.
+// The platform gives the device that plays samples and the files to read them from.
+class SoundPlayer : public MciDevice {
+ public:
+  SoundPlayer(SoundOutput& output, SoundFiles& files) : output_(output), cache_(files) {}
+  SoundPlayer(const SoundPlayer&) = delete;
+  SoundPlayer& operator=(const SoundPlayer&) = delete;
+
+  void putText(int dispId, std::string_view value) override;
+  void putBool(int, bool) override {}  // property 25 changes nothing we can hear
+
+ private:
+  void open();
+  void reportOnce(const std::string& file, const std::string& why);
+
+  SoundOutput& output_;
+  SoundCache cache_;
+  std::string deviceType_;
+  std::string fileName_;
+  std::set<std::string> reported_;
+};
+
+}  // namespace kh

@@ -1,0 +1,35 @@
+#pragma once
+#include <SDL_ttf.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "Backend.h"
+
+namespace kh {
+
+// Labels' text through SDL2_ttf, with the font file found by fontconfig: the family the
+// design names, else Lato Black (packaged with the game). Fonts stay open for the run.
+class TextRenderer {
+ public:
+  TextRenderer();  // a problem is reported once; texts then stay blank
+  ~TextRenderer();
+  TextRenderer(const TextRenderer&) = delete;
+  TextRenderer& operator=(const TextRenderer&) = delete;
+
+  TextBitmap render(const FontSpec& font, std::string_view utf8);
+
+ private:
+  struct CloseFont {
+    void operator()(TTF_Font* f) const { if (f) TTF_CloseFont(f); }
+  };
+  bool ready_ = false;
+  bool warned_ = false;
+  std::map<std::pair<std::string, int>, std::string> files_;  // family and weight: file
+  std::map<std::pair<std::string, int>, std::unique_ptr<TTF_Font, CloseFont>> fonts_;  // file and pixels
+};
+
+}  // namespace kh

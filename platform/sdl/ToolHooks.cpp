@@ -1,0 +1,33 @@
+// What tools (tools/measure) ask of the real backend beyond what the game does.
+#include "BackendState.h"
+
+namespace kh {
+
+int SdlBackend::scale() const { return impl_->scale; }
+
+void SdlBackend::setFullscreen(bool on) {
+  if (on != impl_->fullscreen) impl_->toggleFullscreen();
+}
+
+Micros SdlBackend::shownAt(WindowId id) { return impl_->at(id).shownAt; }
+
+void SdlBackend::queueClick(WindowId id, int x, int y) {
+  SdlWindow& w = impl_->at(id);
+  int ww = 0, wh = 0;
+  SDL_GetWindowSize(w.window.get(), &ww, &wh);
+  const Viewport v = w.view();
+  const Rect d = v.toDevice({x + w.inset, y + w.inset, 1, 1});
+  SDL_Event e{};
+  e.button.windowID = SDL_GetWindowID(w.window.get());
+  e.button.button = SDL_BUTTON_LEFT;
+  e.button.clicks = 1;
+  e.button.x = v.areaWidth > 0 ? d.x * ww / v.areaWidth : d.x;
+  e.button.y = v.areaHeight > 0 ? d.y * wh / v.areaHeight : d.y;
+  for (Uint32 type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
+    e.type = type;
+    e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+    SDL_PushEvent(&e);
+  }
+}
+
+}  // namespace kh
