@@ -68,6 +68,7 @@ class WebBackend : public Backend {
   Window& at(WindowId id);
 
   static bool initPage();
+  static void listenForInput();
 
   bool page_ = initPage();  // first: the sound below needs the page's side
   std::map<WindowId, Window> windows_;
