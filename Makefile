@@ -62,6 +62,7 @@ test: test-build
 	$(MAKE) nox11-check
 	$(MAKE) fuzz-build FUZZ_RUN_SECONDS=30
 	cd build/fuzz && ctest --output-on-failure -L fuzz -j $(words $(FUZZ_TARGETS))
+	$(MAKE) web-test
 
 # The SDL backend without Xlib (SDL's window surface alone) builds, and its window starts a round.
 nox11-check:
@@ -104,3 +105,5 @@ package: deps
 
 clean:
 	rm -rf build
+
+include mk/web.mk
