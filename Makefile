@@ -64,6 +64,7 @@ test: test-build
 	$(MAKE) windows-test
 	$(MAKE) fuzz-build FUZZ_RUN_SECONDS=30
 	cd build/fuzz && ctest --output-on-failure -L fuzz -j $(words $(FUZZ_TARGETS))
+	$(MAKE) web-test
 
 # The SDL backend without Xlib (SDL's window surface alone) builds, and its window starts a round.
 nox11-check:
@@ -106,4 +107,6 @@ package: deps
 
 clean:
 	rm -rf build
+
+include mk/web.mk
 include mk/windows.mk
