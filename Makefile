@@ -9,6 +9,7 @@
 # make package builds a Debian package, build/package/knuffelhatz_*.deb, and checks it with lintian
 # make fuzz  long fuzzing: each target for FUZZ_SECONDS (default an hour)
 # make soak  the soak for SOAK_HOURS of virtual play (default 10) under the sanitizers
+# make windows, make windows-test: the Windows program and downloads, and their tests under Wine (mk/windows.mk)
 
 PACKAGES := cmake g++ make pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libx11-dev libxext-dev fonts-lato \
             libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick openbox \
@@ -60,6 +61,7 @@ check: test-build
 test: test-build
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(TEST_JOBS)
 	$(MAKE) nox11-check
+	$(MAKE) windows-test
 	$(MAKE) fuzz-build FUZZ_RUN_SECONDS=30
 	cd build/fuzz && ctest --output-on-failure -L fuzz -j $(words $(FUZZ_TARGETS))
 	$(MAKE) web-test
@@ -107,3 +109,4 @@ clean:
 	rm -rf build
 
 include mk/web.mk
+include mk/windows.mk

@@ -47,7 +47,8 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
         r.error = "option --data-dir needs a folder";
         return r;
       }
-      r.options.dataDir = *value;
+      // UTF-8 on every platform: Windows' paths would otherwise read the bytes as its code page.
+      r.options.dataDir = std::filesystem::path(std::u8string(value->begin(), value->end()));
     } else if (name == "--scale") {
       if (!parseWhole(*value, 1, 8, r.options.scale)) {
         r.error = "option --scale takes a whole number from 1 to 8, not \"" + shortened(*value) + "\"";
@@ -77,7 +78,7 @@ std::string shortened(const std::string& arg) {
 
 std::string usageLine() { return "usage: knuffelhatz [--help] [--version] [--data-dir DIR] [--scale N]"; }
 
-std::string helpText() {
+std::string helpText(std::string_view scoreHome) {
   return usageLine() +
          "\n\nA small mouse shooting game: hit the creature and its lantern within 90 seconds.\n\n"
          "  -h, --help          show this help and exit\n"
@@ -86,8 +87,8 @@ std::string helpText() {
          "                      sounds there first\n"
          "      --scale N       show the windows N times their size (1 to 8); by default\n"
          "                      a scale that suits the screen\n\n"
-         "The best score is kept in $XDG_DATA_HOME/knuffelhatz/Hi.wbh\n"
-         "(~/.local/share/knuffelhatz/Hi.wbh when XDG_DATA_HOME is not set).\n";
+         "The best score is kept in " +
+         std::string(scoreHome) + ".\n";
 }
 
 std::string versionText() { return std::string("knuffelhatz ") + KH_VERSION + "\n"; }

@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kh {
@@ -30,7 +31,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& args);  // without th
 std::string shortened(const std::string& arg);
 
 std::string usageLine();
-std::string helpText();
+// `scoreHome`: where the best score is kept unless --data-dir says otherwise.
+inline constexpr std::string_view kXdgScoreHome =
+    "$XDG_DATA_HOME/knuffelhatz/Hi.wbh\n(~/.local/share/knuffelhatz/Hi.wbh when XDG_DATA_HOME is not set)";
+std::string helpText(std::string_view scoreHome = kXdgScoreHome);
 std::string versionText();
 
 }  // namespace kh

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "Form1.h"
+#include "SameBits.h"
 #include "Layout.h"
 
 namespace kh {
@@ -12,7 +13,7 @@ void Form1::Picture1_MouseMove(int, int, float x, float y) {
   // In single precision, as the pointer position arrives; the dead-zone test in double.
   float s = (layout::kScrollCentre - x) / layout::kScrollSpan;
   if (std::abs(double(s)) < layout::kDeadZone) s = 0;
-  s_.scrollSpeed = std::pow(double(s), 9);  // steep towards the edges, gentle near the middle
+  s_.scrollSpeed = power(double(s), 9);  // steep towards the edges, gentle near the middle
 }
 
 void Form1::Picture1_MouseDown(int, int, float x, float y) {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "Design.h"
+#include "SameBits.h"
 #include "Layout.h"
 
 namespace kh {
@@ -115,7 +116,7 @@ void Form1::Timer1_Timer() {
   const double f = layout::arcFactor(punkte);
   s_.arcAngle = s_.arcAngle + double(s_.arcStep / 2) * f;
   if (s_.arcAngle > 180) NewWibbel();
-  s_.arcSine = std::sin(s_.arcAngle / 180 * 3.14);  // 3.14, not pi: the arc ends a hair above its base
+  s_.arcSine = sine(s_.arcAngle / 180 * 3.14);  // 3.14, not pi: the arc ends a hair above its base
   s_.posY = layout::kArcBase - s_.arcSine * double(s_.arcHeight);
   const double g = layout::driftFactor(punkte);
   const double sign = s_.facing > 0 ? 1 : s_.facing < 0 ? -1 : 0;

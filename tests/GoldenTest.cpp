@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "Harness.h"
+#include "SameBits.h"
 
 namespace kh::test {
 namespace {
@@ -48,7 +49,7 @@ TEST(GoldenRound, EveryFrameSoundAndLabelMatchesTheRecording) {
   // click now and then, and every fourth click aimed at the creature's chest.
   for (int step = 0; step < 92 * 20; ++step) {
     const float t = float(step) * 0.05f;
-    const float x = 200 + 215 * std::sin(t * 0.7f), y = 120 + 100 * std::sin(t * 1.3f);
+    const float x = 200 + 215 * sine(t * 0.7f), y = 120 + 100 * sine(t * 1.3f);
     if (x < -2 || x > 398) h.be.mouse(InputEvent::Type::MouseMove, h.playWindow(), x < 0 ? 4 : 415, y + 34, 0);
     else h.moveOnArea(x, y);
     if (step % 28 == 10) {

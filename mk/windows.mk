@@ -1,0 +1,29 @@
+# Windows, cross-built with mingw-w64 and tested under Wine (included by the Makefile):
+# make windows       build/windows/knuffelhatz.exe and the two downloads beside it,
+#                    knuffelhatz-VERSION-win64.zip and knuffelhatz-VERSION-setup.exe
+# make windows-test  under Wine: the golden round and the file tests, a real round in Xvfb
+#                    played by the scripted player, the installer, the program's DLLs
+
+PACKAGES += g++-mingw-w64-x86-64-posix wine wine64 nsis fonttools zip googletest
+WIN_TOOLCHAIN := cmake/mingw-w64.cmake
+WIN_VERSION = $(shell grep -m1 -o 'Knuffelhatz VERSION [0-9.]*' CMakeLists.txt | cut -d' ' -f3)
+
+.PHONY: windows windows-test
+
+windows: deps
+	cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=$(WIN_TOOLCHAIN) -DCMAKE_BUILD_TYPE=Release \
+	  -DKH_TESTS=OFF -DKH_BENCH=OFF
+	cmake --build build/windows -j $(JOBS) --target knuffelhatz
+	bash dist/windows/package.sh build/windows $(WIN_VERSION)
+
+# The real round, the installer and the imports are tried on what `make windows` made; the
+# unit tests are built with GoogleTest from Debian's sources; the scripted player is a Linux
+# program, built natively.
+windows-test: windows
+	cmake -S . -B build/windows-player -DCMAKE_BUILD_TYPE=Release -DKH_BENCH=OFF
+	cmake --build build/windows-player -j $(JOBS) --target khplayer
+	cmake -S . -B build/windows-test -DCMAKE_TOOLCHAIN_FILE=$(WIN_TOOLCHAIN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DKH_BENCH=OFF -DKH_WINDOWS_DIST=$(CURDIR)/build/windows -DKH_WINDOWS_VERSION=$(WIN_VERSION) \
+	  -DKH_PLAYER=$(CURDIR)/build/windows-player/khplayer
+	cmake --build build/windows-test -j $(JOBS) --target knuffelhatz_windows_tests
+	cd build/windows-test && ctest --output-on-failure

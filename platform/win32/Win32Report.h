@@ -1,0 +1,17 @@
+#pragma once
+#include <string_view>
+
+namespace kh::win32 {
+
+// A program without a console still says things where someone sees them: stdout and stderr
+// go to the console it was started from, if any, or wherever they were redirected. True when
+// stdout leads somewhere.
+bool attachConsole();
+
+// Help and usage: printed when stdout leads somewhere, else shown in a message box.
+void say(std::string_view text, bool error);
+
+// The program must stop: one line on stderr and a message box.
+void reportFatal(std::string_view message);
+
+}  // namespace kh::win32

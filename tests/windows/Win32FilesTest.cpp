@@ -1,0 +1,102 @@
+// The Windows score and sound files, run under Wine: wide names, two bytes and no more,
+// nothing but plain files.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "Win32Files.h"
+
+namespace kh::win32 {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh folder whose name is not ASCII, as a user folder named Jürgen would be.
+struct Folder {
+  fs::path path;
+  Folder() {
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    path = fs::path(tmp) / (L"kh-J\u00fcrgen-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount64()));
+    fs::create_directories(path);
+  }
+  ~Folder() {
+    std::error_code ec;
+    fs::remove_all(path, ec);
+  }
+  std::vector<char> bytes(const wchar_t* name) const {
+    std::ifstream in(path / name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  void put(const wchar_t* name, const std::string& bytes) const {
+    std::ofstream(path / name, std::ios::binary) << bytes;
+  }
+};
+
+TEST(Win32ScoreStore, MadeAtFirstReadThenTwoBytesUnderAWideName) {
+  Folder d;
+  Win32ScoreStore store((d.path / L"Hi.wbh").wstring());
+  EXPECT_EQ(store.read(), std::int16_t(0));
+  EXPECT_TRUE(fs::exists(d.path / L"Hi.wbh"));
+  EXPECT_EQ(fs::file_size(d.path / L"Hi.wbh"), 0u);
+  ASSERT_TRUE(store.write(245));
+  EXPECT_EQ(d.bytes(L"Hi.wbh"), (std::vector<char>{'\xf5', '\x00'}));
+  EXPECT_EQ(store.read(), std::int16_t(245));
+  d.put(L"Hi.wbh", "\xfe\xff");  // the sign survives: 0xfffe
+  EXPECT_EQ(store.read(), std::int16_t(-2));
+}
+
+TEST(Win32ScoreStore, KeepsAHigherScoreAndTheBytesAfterTheFirstTwo) {
+  Folder d;
+  d.put(L"Hi.wbh", std::string("\x2c\x01xyz", 5));  // 300, then three bytes of something else
+  Win32ScoreStore store((d.path / L"Hi.wbh").wstring());
+  EXPECT_TRUE(store.write(100));
+  EXPECT_EQ(store.read(), std::int16_t(300));
+  EXPECT_TRUE(store.write(345));
+  EXPECT_EQ(d.bytes(L"Hi.wbh"), (std::vector<char>{'\x59', '\x01', 'x', 'y', 'z'}));
+}
+
+TEST(Win32ScoreStore, RefusesAFolderUnderTheName) {
+  Folder d;
+  fs::create_directory(d.path / L"Hi.wbh");
+  Win32ScoreStore store((d.path / L"Hi.wbh").wstring());
+  EXPECT_EQ(store.read(), std::nullopt);
+  EXPECT_FALSE(store.write(20));
+  EXPECT_TRUE(fs::is_directory(d.path / L"Hi.wbh"));
+}
+
+TEST(Win32SoundFiles, FirstFolderWinsAndOnlyPlainFilesWithinTheLimit) {
+  Folder a, b;
+  b.put(L"Leer.wbs", "RIFF-b");
+  a.put(L"Leer.wbs", "RIFF-a");
+  b.put(L"Schuss.wbs", "RIFF-only-b");
+  fs::create_directory(a.path / L"Treffer1.wbs");
+  Win32SoundFiles files({a.path.wstring(), b.path.wstring()});
+  std::string why;
+  const auto leer = files.read("Leer.wbs", 100, why);
+  ASSERT_TRUE(leer) << why;
+  EXPECT_EQ(std::string(leer->begin(), leer->end()), "RIFF-a");
+  const auto schuss = files.read("Schuss.wbs", 100, why);
+  ASSERT_TRUE(schuss) << why;
+  EXPECT_EQ(schuss->size(), 11u);
+  EXPECT_FALSE(files.read("Schuss.wbs", 10, why));
+  EXPECT_NE(why.find("larger"), std::string::npos) << why;
+  why.clear();
+  EXPECT_FALSE(files.stamp("Treffer1.wbs", why));
+  EXPECT_NE(why.find("folder"), std::string::npos) << why;
+  why.clear();
+  EXPECT_FALSE(files.stamp("Treffer2.wbs", why));
+  EXPECT_FALSE(why.empty());
+  const auto s1 = files.stamp("Leer.wbs", why);
+  a.put(L"Leer.wbs", "RIFF-a-longer");
+  const auto s2 = files.stamp("Leer.wbs", why);
+  ASSERT_TRUE(s1 && s2);
+  EXPECT_NE(*s1, *s2);
+}
+
+}  // namespace
+}  // namespace kh::win32

@@ -1,0 +1,70 @@
+#!/bin/bash
+# A real round of the Windows program under Wine: the title window comes up, the start
+# prompt shows (the refill sound plays into ALSA's null device), a key starts the game, the scripted player aims and clicks at the creature
+# for the whole round (the game's clock KH_CLOCK_RATE times faster, 3 unless set), the title
+# window comes back with the result, and the best score is in the prefix's
+# AppData\Roaming\Knuffelhatz\Hi.wbh. Screenshots of both windows are kept in the work folder.
+#
+#   bash tests/windows/round_test.sh knuffelhatz.exe path/to/repository path/to/khplayer
+set -u
+. "$(dirname "$(realpath "$0")")/wine.sh"
+kh_in_xvfb "$0" "$@"
+EXE=$(realpath "${1:?path to knuffelhatz.exe}")
+ROOT=$(realpath "${2:?path to the repository}")
+PLAYER=$(realpath "${3:?path to the khplayer program}")
+: "${KH_CLOCK_RATE:=3}"
+[ -f "$EXE" ] || kh_fail "no program at $EXE (make windows)"
+[ -x "$PLAYER" ] || kh_fail "no player program at $PLAYER"
+WORK=$(mktemp -d /tmp/kh-wine-round.XXXXXX)
+kh_wine_prefix
+kh_null_sound
+# As the zip unpacks: the program with its sounds beside it, in a folder with a wide name.
+GAME="$WORK/Spiele/Knuffelhatz für Jürgen"
+mkdir -p "$GAME"
+cp "$EXE" "$ROOT"/sounds/*.wbs "$GAME/"
+
+T0=$(kh_now)
+(cd "$WORK" && exec wine "$GAME/knuffelhatz.exe" --scale 1 --test-clock-rate "$KH_CLOCK_RATE" >"$WORK/game.log" 2>&1) &
+GAME_PID=$!
+TITLE=$(kh_wait_for kh_title_window 30) || kh_fail "no title window within 30 s"
+kh_note "title window after $(kh_since "$T0") s, $(kh_size "$TITLE")"
+# The start prompt replaces "bite warten..." once the clock allows a start.
+read -r TX TY TW TH <<<"$(kh_geometry "$TITLE")"
+IN=$(((TW - 338) / 2))
+WAITING=$(kh_crop_sum "$TITLE" $((IN + 120)) $((IN + 104)) 193 17)
+prompt_changed() {
+  [ "$(kh_crop_sum "$TITLE" $((IN + 120)) $((IN + 104)) 193 17)" != "$WAITING" ] && echo yes
+}
+kh_wait_for prompt_changed 15 >/dev/null || kh_fail "the start prompt did not appear"
+sleep 0.3
+import -window root "$WORK/title.png"
+kh_note "start prompt after $(kh_since "$T0") s; screenshot $WORK/title.png"
+xdotool mousemove $((TX + TW / 2)) $((TY + TH / 2)) key space
+PLAY=$(kh_wait_for kh_play_window 10) || kh_fail "no play window within 10 s of the key"
+read -r X Y W H <<<"$(kh_geometry "$PLAY")"
+B=$(((W - 421) / 2))
+OX=$((X + B)) OY=$((Y + H - B - 321))
+kh_note "play window $PLAY at $X,$Y (${W}x$H), client at $OX,$OY"
+[ "$(kh_title_window)" = "" ] || kh_fail "the title window is still shown during the game"
+sleep 1
+import -window root "$WORK/play.png"
+"$PLAYER" --window "$PLAY" --origin "$OX,$OY" --seconds 95 --clock-rate "$KH_CLOCK_RATE" --log "$WORK/player.log" ||
+  kh_fail "the player failed (log: $WORK/player.log)"
+kh_wait_for kh_title_window 30 >/dev/null || kh_fail "the title window did not come back"
+sleep 0.5
+import -window root "$WORK/result.png"
+kh_note "result shown; screenshot $WORK/result.png"
+kill -0 "$GAME_PID" 2>/dev/null || kh_fail "the game is gone: $(cat "$WORK/game.log")"
+if grep '^knuffelhatz:' "$WORK/game.log"; then kh_fail "the game reported a problem"; fi
+SCORE_FILE=$(find "$WINEPREFIX/drive_c/users" -path '*/AppData/Roaming/Knuffelhatz/Hi.wbh' | head -1)
+[ -n "$SCORE_FILE" ] || kh_fail "no AppData\\Roaming\\Knuffelhatz\\Hi.wbh in the prefix"
+SCORE=$(kh_read_score "$SCORE_FILE")
+kh_note "Hi.wbh holds $SCORE"
+[ "$(stat -c %s "$SCORE_FILE")" = 2 ] || kh_fail "Hi.wbh is $(stat -c %s "$SCORE_FILE") bytes long, not 2"
+[ "$SCORE" -gt 0 ] || kh_fail "the stored score $SCORE is not above 0"
+kh_is_score "$SCORE" || kh_fail "the stored score $SCORE is not a sum of 20s and 45s"
+# Closing the title window ends the program, exit code 0.
+xdotool key --window "$(kh_title_window)" alt+F4 2>/dev/null
+for _ in $(seq 50); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$GAME_PID" 2>/dev/null; then kill "$GAME_PID"; fi
+echo "PASS: a round under Wine scored $SCORE; files in $WORK"
