@@ -7,12 +7,12 @@
 #
 #   bash tests/windows/round_test.sh knuffelhatz.exe path/to/repository path/to/khplayer
 set -u
+: "${KH_CLOCK_RATE:=3}"
 . "$(dirname "$(realpath "$0")")/wine.sh"
 kh_in_xvfb "$0" "$@"
 EXE=$(realpath "${1:?path to knuffelhatz.exe}")
 ROOT=$(realpath "${2:?path to the repository}")
 PLAYER=$(realpath "${3:?path to the khplayer program}")
-: "${KH_CLOCK_RATE:=3}"
 [ -f "$EXE" ] || kh_fail "no program at $EXE (make windows)"
 [ -x "$PLAYER" ] || kh_fail "no player program at $PLAYER"
 WORK=$(mktemp -d /tmp/kh-wine-round.XXXXXX)

@@ -3,22 +3,8 @@
 # virtual X server. Wine draws the windows' frames itself, as Windows would (no window
 # manager: "Managed" off), so the screenshots show the game's own title bar and borders.
 
-kh_fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-kh_note() {
-  echo "[$(date +%H:%M:%S)] $*"
-}
-
-kh_now() {
-  date +%s.%N
-}
-
-kh_since() {
-  awk -v a="$1" -v b="$(kh_now)" 'BEGIN { printf "%.2f", b - a }'
-}
+# The helpers that do not depend on who draws the frames are the Linux window tests' own.
+. "$(dirname "${BASH_SOURCE[0]}")/../window/xsession.sh"
 
 # kh_in_xvfb SCRIPT ARGS...: runs the calling script again inside its own virtual X server.
 kh_in_xvfb() {
@@ -49,20 +35,6 @@ kh_null_sound() {
   export HOME=$WORK/home
 }
 
-# kh_wait_for COMMAND SECONDS: runs COMMAND every 0.1 s until it prints something; prints that.
-kh_wait_for() {
-  local out i
-  for ((i = 0; i < $2 * 10; i++)); do
-    out=$($1)
-    if [ -n "$out" ]; then
-      echo "$out"
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
-}
-
 # The game's visible windows: the title window has no name, the play window is "Knuffelhatz".
 kh_windows() {
   xdotool search --onlyvisible --class knuffelhatz 2>/dev/null
@@ -88,25 +60,4 @@ kh_size() {
   local x y w h
   read -r x y w h <<<"$(kh_geometry "$1")"
   echo "${w}x$h"
-}
-
-# kh_crop_sum W X Y WIDTH HEIGHT: a checksum of part of a window's pixels.
-kh_crop_sum() {
-  import -window "$1" -crop "$4x$5+$2+$3" rgb:- 2>/dev/null | md5sum | cut -c1-12
-}
-
-kh_read_score() {
-  if [ "$(stat -c %s "$1")" = 0 ]; then
-    echo empty
-    return
-  fi
-  od -An -t d2 -N 2 --endian=little "$1" | tr -d ' '
-}
-
-kh_is_score() {
-  local n=$1 b
-  for ((b = 0; 45 * b <= n; b++)); do
-    if (((n - 45 * b) % 20 == 0)); then return 0; fi
-  done
-  return 1
 }
