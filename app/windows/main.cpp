@@ -1,7 +1,4 @@
 // The Windows program: the same command line and game as everywhere, on the Win32 backend.
-#include <windows.h>
-#include <shellapi.h>
-
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -22,21 +19,10 @@
 
 namespace {
 
-// The arguments as Windows split them, in UTF-8.
-std::vector<std::string> arguments() {
-  int count = 0;
-  std::vector<std::string> args;
-  if (LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count)) {
-    for (int i = 1; i < count; ++i) args.push_back(kh::win32::narrow(argv[i]));
-    LocalFree(argv);
-  }
-  return args;
-}
-
 int run() {
   namespace w = kh::win32;
   w::attachConsole();
-  const auto parsed = kh::parseOptions(arguments());
+  const auto parsed = kh::parseOptions(w::commandLineArguments());
   if (!parsed.error.empty()) {
     w::say(parsed.error + "; " + kh::usageLine(), true);
     return 2;
@@ -86,4 +72,5 @@ int run() {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return run(); }
+// A GUI program (-mwindows) with wide arguments (-municode): the C runtime starts it here.
+extern "C" int wmain(int, wchar_t**) { return run(); }

@@ -48,12 +48,12 @@ bool Win32Text::registerOwnFont() {
   return ownFont_ != nullptr;
 }
 
-HFONT Win32Text::font(const FontSpec& spec) {
-  const std::wstring family = widen(spec.family);
-  const int pixels = int(std::lround(spec.points * 96.0 / 72.0));
-  auto& f = fonts_[{family, {pixels, spec.weight}}];
+HFONT Win32Text::font(const FontSpec& want) {
+  const std::wstring family = widen(want.family);
+  const int pixels = int(std::lround(want.points * 96.0 / 72.0));
+  auto& f = fonts_[{family, {pixels, want.weight}}];
   if (f) return f;
-  f = create(family, pixels, spec.weight);
+  f = create(family, pixels, want.weight);
   // GDI always gives some font; only the one asked for, by name, will do.
   wchar_t face[LF_FACESIZE] = {};
   HGDIOBJ old = SelectObject(dc_, f);
@@ -62,7 +62,7 @@ HFONT Win32Text::font(const FontSpec& spec) {
   if (sameName(face, family)) return f;
   if (registerOwnFont()) {
     DeleteObject(f);
-    f = create(kOwnFamily, pixels, spec.weight);
+    f = create(kOwnFamily, pixels, want.weight);
   } else if (!warned_) {
     warned_ = true;
     reportProblem("no font \"" + narrow(family) + "\" and none built in; labels use \"" + narrow(face) + "\"");
@@ -70,11 +70,11 @@ HFONT Win32Text::font(const FontSpec& spec) {
   return f;
 }
 
-TextBitmap Win32Text::render(const FontSpec& spec, std::string_view utf8) {
+TextBitmap Win32Text::render(const FontSpec& want, std::string_view utf8) {
   TextBitmap out;
   if (!dc_ || utf8.empty()) return out;
   const std::wstring text = widen(utf8);
-  HFONT f = font(spec);
+  HFONT f = font(want);
   HGDIOBJ oldFont = SelectObject(dc_, f);
   SIZE size{};
   GetTextExtentPoint32W(dc_, text.c_str(), int(text.size()), &size);

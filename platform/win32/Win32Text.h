@@ -22,7 +22,7 @@ class Win32Text {
   TextBitmap render(const FontSpec& font, std::string_view utf8);
 
  private:
-  HFONT font(const FontSpec& spec);
+  HFONT font(const FontSpec& want);
   HFONT create(const std::wstring& family, int pixels, int weight);
   bool registerOwnFont();
 
