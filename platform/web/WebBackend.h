@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "Backend.h"
+#include "Platform.h"
 #include "Viewport.h"
 #include "WebSound.h"
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <optional>
 
-#include "Backend.h"
+#include "Platform.h"
 #include "Viewport.h"
 
 namespace kh::win32 {
