@@ -12,7 +12,7 @@
 #include "SoundPlayer.h"
 #include "Viewport.h"
 #include "WaveOutput.h"
-#include "Win32Files.h"
+#include "Win32SoundFiles.h"
 #include "Win32Text.h"
 #include "Win32Window.h"
 #include "WindowClass.h"
