@@ -5,6 +5,7 @@
 // it: the screen (windows as canvases in `#kh-screen`), their layout, input, the page's
 // visibility with the game's clock, sound. The best score in local storage and the files the
 // page fetched need nothing made: they are read afresh at each call.
+// No destructuring in loops: emscripten 3.1.6's JavaScript optimizer garbles it.
 mergeInto(LibraryManager.library, {
   // The page's side: null until kh_web_start made it.
   $khPage: null,
@@ -236,9 +237,11 @@ mergeInto(LibraryManager.library, {
     return 1;
   },
 
-  // Asynchronous through Asyncify (listed in ASYNCIFY_IMPORTS): this runs again when the
-  // program's stack is rewound, which handleSleep answers, so nothing may come before it. The
-  // program goes on in a microtask after the handler that woke it.
+  // Asynchronous through Asyncify: emscripten 3.1.6 knows no `__async`, so it is listed in
+  // ASYNCIFY_IMPORTS (platform/web/CMakeLists.txt). It runs again when the program's stack is
+  // rewound, which handleSleep answers, so nothing may come before that. Input already queued
+  // wakes it at once, without unwinding; else the program goes on in a microtask after the
+  // handler that woke it.
   kh_web_sleep__deps: ['$khPage'],
   kh_web_sleep: function(ms) {
     Asyncify.handleSleep((wakeUp) => {
