@@ -109,5 +109,20 @@ TEST_F(Policy, ThePointerShapeIsSetOnlyWhenItChanges) {
   EXPECT_EQ(counting.set, 2);
 }
 
+TEST(ScreenReaders, TheWindowsTellTheirLabelsInReadingOrderOnlyWhenTheyChange) {
+  HeadlessBackend be;
+  be.describes = true;
+  App app(be.platform, be.options());
+  Game game(app, pictures(), std::make_unique<HighScoreFile>(scratchDir() / "Hi.wbh"));
+  game.splash.Show();
+  app.run(2'500'000);
+  const auto& told = be.window(*game.splash.window())->described;
+  ASSERT_FALSE(told.empty());
+  EXPECT_EQ(told.back(), "Hiscore: 0\nBitte Taste drücken") << "the title's lines, the empty one left out";
+  const std::size_t count = told.size();
+  app.run(2'900'000);
+  EXPECT_EQ(told.size(), count) << "nothing new to tell";
+}
+
 }  // namespace
 }  // namespace kh::test

@@ -109,6 +109,9 @@ void App::run(Micros until) {
     for (const Timer* t : timers_)
       if (t->armed_ && t->enabled_ && !t->running_) deadline = std::min(deadline, t->due_);
     InputEvent ev;
+    if (desktop_.describes())
+      for (const Form* f : forms_)
+        if (f->window()) desktop_.describe(*f->window(), f->spokenText());
     if (desktop_.waitEvent(ev, deadline)) {
       dispatch(ev);
       while (running() && desktop_.pollEvent(ev)) dispatch(ev);

@@ -132,6 +132,19 @@ void Desktop::moveWindowFrame(WindowId id, int left, int top) { at(id).window->m
 
 void Desktop::present(WindowId id, const Surface& client, const Rect& dirty) { at(id).window->present(client, dirty); }
 
+void Desktop::describe(WindowId id, const std::vector<std::string>& lines) {
+  Entry& e = at(id);
+  std::string text;
+  for (const std::string& l : lines) {
+    if (l.empty()) continue;
+    if (!text.empty()) text += '\n';
+    text += l;
+  }
+  if (text == e.described) return;
+  e.described = text;
+  e.window->describe(text);
+}
+
 void Desktop::setCursor(Cursor c) {
   if (cursor_ == c) return;
   cursor_ = c;

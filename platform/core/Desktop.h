@@ -61,6 +61,11 @@ class Desktop {
   bool pollEvent(InputEvent& ev);
   std::uint64_t randomSeed() { return events_.randomSeed(); }
 
+  // Tells screen readers what a window says, where the window system wants that: the lines
+  // not empty, one a line; only a change reaches the window.
+  bool describes() { return display_.describesWindows(); }
+  void describe(WindowId id, const std::vector<std::string>& lines);
+
   int scale() const { return scale_; }
   bool fullscreen() const { return fullscreen_; }
   // The player's choice, as F11 makes it (also for tools).
@@ -75,6 +80,7 @@ class Desktop {
     std::unique_ptr<DisplayWindow> window;
     bool mayGoFullscreen = false;
     bool shown = false;
+    std::string described;
   };
   Entry& at(WindowId id);
   bool handle(const RawInput& in, InputEvent& ev);

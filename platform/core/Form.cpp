@@ -176,6 +176,13 @@ void Form::mouseEvent(const InputEvent& ev) {
   }
 }
 
+std::vector<std::string> Form::spokenText() const {
+  std::vector<std::string> lines;
+  if (visible_)
+    for (const Label* l : spokenLabels()) lines.push_back(l->Caption());
+  return lines;
+}
+
 void Form::keyChar(int key) {
   if (design_.keyPreview) Form_KeyPress(key);
 }

@@ -116,6 +116,9 @@ class DisplayWindow {
   virtual void present(const Surface& client, const Rect& dirty) = 0;
   // How its picture (client area and any drawn frame) lies on its device pixels now.
   virtual Viewport view() = 0;
+  // What it shows in words, a line a label, for screen readers; only when that changed, and
+  // only where the window system asks for it (describesWindows).
+  virtual void describe(const std::string& text) { (void)text; }
 };
 
 // The screen the windows live on.
@@ -137,6 +140,8 @@ class WindowSystem {
   // The room for enlarged windows, in device pixels, where the display shows them all in one
   // area it sizes itself (a page); nothing on a desktop, whose screen height decides.
   virtual std::optional<std::pair<int, int>> sharedArea() { return std::nullopt; }
+  // Whether the windows' texts should be told to screen readers (describe).
+  virtual bool describesWindows() { return false; }
   // Shows this pointer over the game's windows from now on.
   virtual void setCursor(Cursor c) = 0;
 };

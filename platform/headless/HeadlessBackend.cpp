@@ -40,6 +40,7 @@ class HeadlessBackend::Win : public DisplayWindow {
       std::copy_n(client.row(y) + dirty.x, dirty.w, w_.pixels.row(y) + dirty.x);
     ++w_.presents;
   }
+  void describe(const std::string& text) override { w_.described.push_back(text); }
   Viewport view() override {
     const int w = w_.opts.clientWidth, h = w_.opts.clientHeight;
     return Viewport::fit(w, h, w * w_.scale, h * w_.scale);

@@ -24,6 +24,7 @@ class HeadlessBackend : public WindowSystem, public Events, public TextRenderer,
     int left = 0, top = 0;
     Surface pixels;
     int presents = 0;
+    std::vector<std::string> described;  // what screen readers were told, when asked for
   };
 
   static constexpr int kBorder = 3;    // frame thickness of a window with a title bar
@@ -39,6 +40,7 @@ class HeadlessBackend : public WindowSystem, public Events, public TextRenderer,
   int screenHeight() override { return screenH; }
   Frame frameOf(bool titleBar) override { return {0, titleBar ? 2 * kBorder + kCaption : 0}; }
   void setCursor(Cursor c) override { cursor = c; }
+  bool describesWindows() override { return describes; }
   // Text: every character a fixed box: font pixels high, half as wide, its second-to-last
   // column at half coverage and its last column empty, so layout and blending can be checked.
   TextBitmap render(const FontSpec& font, std::string_view utf8) override;
@@ -75,6 +77,7 @@ class HeadlessBackend : public WindowSystem, public Events, public TextRenderer,
   std::uint64_t seed = 12345;
   int screenW = 1024, screenH = 768;
   Cursor cursor = Cursor::Arrow;
+  bool describes = false;
   MciLog recorder;  // the sound player's property writes, when the App is given it
   std::deque<RawInput> queue;
   // Told when a window is made, and when one is shown or hidden.
