@@ -3,8 +3,9 @@
 //
 // kh_web_start makes the page's side once, part by part, each seeing only the parts before
 // it: the screen (windows as canvases in `#kh-screen`), their layout at the scale the
-// program chose, input, the page's visibility with the game's clock, sound. The best score in local storage and the files the
-// page fetched need nothing made: they are read afresh at each call.
+// program chose, input, the page's visibility with the game's clock, sound. The best score
+// in local storage and the files the page fetched need nothing made: they are read afresh at
+// each call.
 // No destructuring in loops: emscripten 3.1.6's JavaScript optimizer garbles it.
 mergeInto(LibraryManager.library, {
   // The page's side: null until kh_web_start made it.
