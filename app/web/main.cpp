@@ -1,48 +1,43 @@
 // The game in a web page: no command line and no folders; the page holds the sounds and
 // its local storage the best score.
-#include <exception>
+#include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "App.h"
-#include "Catalogue.h"
-#include "FastClock.h"
-#include "Game.h"
+#include "Program.h"
+#include "Report.h"
 #include "WebBackend.h"
 #include "WebScoreStore.h"
 
 namespace {
 
-// What a window's labels say, in the order the window lays them out.
-std::vector<std::string> captions(const kh::Form& form, std::initializer_list<const kh::Label*> labels) {
-  std::vector<std::string> lines;
-  if (form.Visible())
-    for (const kh::Label* l : labels) lines.push_back(l->Caption());
-  return lines;
-}
+class WebHost : public kh::Host {
+ public:
+  // Lines for the browser's console.
+  void say(std::string_view text, bool error) override {
+    if (error) kh::reportProblem(text);
+    else std::cout << text << std::flush;
+  }
+  void showFatal(std::string_view message) override { kh::showFatalOnPage(message); }
+  std::string scoreHome() const override { return "the page's storage"; }
+  kh::Platform& open(const kh::Options&) override {
+    page_.emplace();
+    return page_->platform;
+  }
+  std::unique_ptr<kh::ScoreBytes> scoreBytes() override { return std::make_unique<kh::WebScoreStore>(); }
+
+ private:
+  std::optional<kh::WebBackend> page_;
+};
 
 }  // namespace
 
 int main() {
-  try {
-    kh::WebBackend backend;
-    kh::FastClockBackend clock(backend, backend.testClockRate());  // rate 1 unless a test asks
-    kh::App app(clock);
-    const kh::Catalogue pictures;
-    kh::Game game(app, pictures, std::make_unique<kh::WebScoreStore>());
-    // The page shows in words what the windows show, for screen readers.
-    backend.beforeWait = [&] {
-      const kh::frmSplash& s = game.splash;
-      const kh::Form1& f = game.form1;
-      if (s.window()) backend.mirrorTexts(*s.window(), captions(s, {&s.Label1, &s.Label3, &s.Label5}));
-      if (f.window()) backend.mirrorTexts(*f.window(), captions(f, {&f.Label2, &f.Label1, &f.Label3}));
-    };
-    game.splash.Show();
-    app.run();
-  } catch (const std::exception& e) {
-    kh::showFatal(e.what());
-    return 1;
-  }
-  return 0;
+  WebHost host;
+  // A test's faster clock (the page's ?speed=N) as the desktop's tests ask for it.
+  std::vector<std::string> args;
+  if (const int rate = kh::WebBackend::testClockRate(); rate > 1) args = {"--test-clock-rate", std::to_string(rate)};
+  return kh::runProgram(host, args);
 }

@@ -1,45 +1,68 @@
 // Input and waiting: the page's handlers only queue what the player does; the program reads
 // the queue on its own stack and sleeps, through Asyncify, until a deadline or the next input.
 #include <algorithm>
-#include <cmath>
 
 #include "WebBackend.h"
 #include "WebPage.h"
 
 namespace kh {
 
+namespace {
+
+// The page gives the buttons and modifiers in the core's bits (khRules.buttons, modifiers).
+static_assert(buttonMask(true, false, false) == 1 && buttonMask(false, true, false) == 2 &&
+              buttonMask(false, false, true) == 4);
+static_assert(shiftMask(true, false, false) == 1 && shiftMask(false, true, false) == 2 &&
+              shiftMask(false, false, true) == 4);
+
+// A queued input as the page writes it: type (0 move, 1 down, 2 up, 3 text, 4 key, 5 area),
+// window, x, y in device pixels of the enlarged window, button, shift, the typed character,
+// the scale x and y were measured at, the key (1 F11, 2 Enter, 3 Escape, 4 Backspace),
+// whether it repeats, whether the page is on the full screen.
+constexpr int kWebInputFields = 11;
+
+Key keyOf(int k) {
+  switch (k) {
+    case 1: return Key::F11;
+    case 2: return Key::Enter;
+    case 3: return Key::Escape;
+    case 4: return Key::Backspace;
+    default: return Key::Other;
+  }
+}
+
+}  // namespace
+
 Micros WebBackend::now() { return Micros(kh_web_now() * 1000.0); }
 
-bool WebBackend::takeEvent(InputEvent& ev) {
-  double e[8] = {};
+bool WebBackend::take(RawInput& in) {
+  double e[kWebInputFields] = {};
   if (!kh_web_take(e)) return false;
-  ev = InputEvent{};
-  const auto type = int(e[0]);
-  ev.window = WindowId(e[1]);
-  auto it = windows_.find(ev.window);
-  if (it == windows_.end()) return false;
-  if (type == 3) {
-    ev.type = InputEvent::Type::KeyChar;
-    ev.key = int(e[6]);
-    return true;
+  in = RawInput{};
+  using T = RawInput::Type;
+  switch (int(e[0])) {
+    case 0: in.type = T::PointerMove; break;
+    case 1: in.type = T::PointerDown; break;
+    case 2: in.type = T::PointerUp; break;
+    case 3: in.type = T::Text; break;
+    case 4: in.type = T::KeyDown; break;
+    case 5: in.type = T::Area; break;
+    default: return false;
   }
-  ev.type = type == 0 ? InputEvent::Type::MouseMove : type == 1 ? InputEvent::Type::MouseDown : InputEvent::Type::MouseUp;
-  ev.button = int(e[4]);
-  ev.shift = int(e[5]);
-  // The page measured the pointer in device pixels of the enlarged window.
-  const Window& w = it->second;
-  Viewport v;
-  v.scale = std::max(1, int(e[7]));
-  v.width = w.width;
-  v.height = w.height;
-  v.areaWidth = w.width * v.scale;
-  v.areaHeight = w.height * v.scale;
-  v.inset = w.inset;
-  v.toClient(float(e[2]), float(e[3]), ev.x, ev.y);
+  in.window = WindowId(e[1]);
+  in.x = float(e[2]);
+  in.y = float(e[3]);
+  in.button = int(e[4]);
+  in.shift = int(e[5]);
+  in.ch = int(e[6]);
+  in.scale = std::max(0, int(e[7]));
+  in.key = keyOf(int(e[8]));
+  in.repeat = e[9] != 0;
+  in.fullscreen = e[10] != 0;
   return true;
 }
 
-bool WebBackend::pollEvent(InputEvent& ev) {
+bool WebBackend::poll(RawInput& in) {
   // Let the page deliver what came since we last looked, unless that was a moment ago.
   const Micros t = now();
   if (!kh_web_pending() && t - yieldedAt_ >= 1000) {
@@ -47,15 +70,14 @@ bool WebBackend::pollEvent(InputEvent& ev) {
     yieldedAt_ = now();
   }
   while (kh_web_pending())
-    if (takeEvent(ev)) return true;
+    if (take(in)) return true;
   return false;
 }
 
-bool WebBackend::waitEvent(InputEvent& ev, Micros deadline) {
-  if (beforeWait) beforeWait();
+bool WebBackend::wait(RawInput& in, Micros deadline) {
   for (;;) {
     while (kh_web_pending())
-      if (takeEvent(ev)) return true;
+      if (take(in)) return true;
     const Micros t = now();
     if (t >= deadline) return false;
     kh_web_sleep(double(std::min<Micros>(deadline - t, 1'000'000)) / 1000.0);
@@ -63,6 +85,6 @@ bool WebBackend::waitEvent(InputEvent& ev, Micros deadline) {
   }
 }
 
-int WebBackend::testClockRate() const { return kh_web_test_clock_rate(); }
+int WebBackend::testClockRate() { return kh_web_test_clock_rate(); }
 
 }  // namespace kh

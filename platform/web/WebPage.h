@@ -3,19 +3,25 @@
 // are UTF-8; `why` receives a reason of at most 200 bytes.
 extern "C" {
 
-// Makes the page's side, once, before anything below but kh_web_fatal and the files and score
-// calls, which need nothing made.
-void kh_web_start(int maxScale);
+// Makes the page's side, once, before anything below but kh_web_fatal, kh_web_test_clock_rate
+// and the files and score calls, which need nothing made.
+void kh_web_start(void);
 
-// Windows as canvases: made hidden, shown on top or hidden, taken away.
-void kh_web_window(int id, int width, int height, const char* caption, int announce);
+// Windows as canvases of width x height picture pixels: made hidden at a whole scale, shown
+// on top or hidden, enlarged to another scale, taken away.
+void kh_web_window(int id, int width, int height, const char* caption, int announce, int scale);
 void kh_web_destroy(int id);
 void kh_web_show_window(int id, int shown);
+void kh_web_scale(int id, int scale);
+// The whole page on the full screen, or back; nothing when it is so already.
+void kh_web_fullscreen(int on);
+// The room for the windows in device pixels into size[2].
+void kh_web_area(int* size);
 // The window's pixels are at `rgba` (kept until it is destroyed); this part of them changed.
 void kh_web_dirty(int id, void* rgba, int x, int y, int w, int h);
 void kh_web_cursor(int cross);
 // The texts a window shows, lines apart, for screen readers.
-void kh_web_mirror(int id, const char* text);
+void kh_web_describe(int id, const char* text);
 double kh_web_random32();
 // The program must stop: the message on the page.
 void kh_web_fatal(const char* message);
@@ -23,9 +29,7 @@ void kh_web_fatal(const char* message);
 // The game's clock in milliseconds; it stands still while the page is hidden.
 double kh_web_now();
 int kh_web_pending();
-// The oldest queued input into out[8]: type (0 move, 1 down, 2 up, 3 key), window, x, y in
-// device pixels of the enlarged window, button, shift, key, and the scale x and y were
-// measured at. 0 when there is none.
+// The oldest queued input into out[11], as WebInput.cpp reads it; 0 when there is none.
 int kh_web_take(double* out);
 // Sleeps until `ms` have passed on the game's clock or input comes; 0 only lets the page run.
 // Asynchronous: the program's stack is unwound through Asyncify.
@@ -49,8 +53,11 @@ double kh_web_file_size(const char* name, char* why);
 void kh_web_file_read(const char* name, void* out);
 int kh_web_file_index(const char* name);
 
-// The best score in local storage under `key` into `out`, and `score` stored when `store` is
-// set and it is not below the stored one; 0 with `why` when that cannot be done.
-int kh_web_score(const char* key, int score, int store, int* out, char* why);
+// The best score's first bytes in local storage under `key` into out[2]: how many there are
+// (0 to 2), or -1 with `why` when the page cannot read them or the value holds something else.
+int kh_web_score_read(const char* key, unsigned char* out, char* why);
+// Stores the two bytes in place of the first two under `key`, later ones kept; 0 with `why`
+// when the page cannot.
+int kh_web_score_write(const char* key, int byte0, int byte1, char* why);
 
 }  // extern "C"

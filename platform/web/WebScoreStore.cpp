@@ -1,30 +1,30 @@
 #include "WebScoreStore.h"
 
-#include "Report.h"
+#include <algorithm>
+
 #include "WebPage.h"
 
 namespace kh {
 
-void WebScoreStore::report(const std::string& what, const std::string& why) {
-  const std::string line = "cannot " + what + " the best score in the page's storage: " + why;
-  if (reported_.insert(line).second) reportProblem(line);
-}
-
-std::optional<std::int16_t> WebScoreStore::read() {
-  int stored = 0;
-  char why[256] = {};
-  if (!kh_web_score(key_.c_str(), 0, 0, &stored, why)) {
-    report("read", why);
+std::optional<ScoreBytes::Bytes> WebScoreStore::read(std::string& why) {
+  unsigned char b[2] = {};
+  char reason[256] = {};
+  const int n = kh_web_score_read(key_.c_str(), b, reason);
+  if (n < 0) {
+    why = reason;
     return std::nullopt;
   }
-  return std::int16_t(stored);
+  return Bytes(b, b + std::min(n, 2));
 }
 
-bool WebScoreStore::write(std::int16_t score) {
-  int stored = 0;
-  char why[256] = {};
-  if (!kh_web_score(key_.c_str(), score, 1, &stored, why)) {
-    report("store", why);
+bool WebScoreStore::update(const Decide& decide, std::string& why) {
+  const auto current = read(why);
+  if (!current) return false;
+  const auto next = decide(*current);
+  if (!next) return true;
+  char reason[256] = {};
+  if (!kh_web_score_write(key_.c_str(), (*next)[0], (*next)[1], reason)) {
+    why = reason;
     return false;
   }
   return true;

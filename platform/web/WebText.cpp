@@ -8,7 +8,7 @@
 
 namespace kh {
 
-TextBitmap WebBackend::renderText(const FontSpec& font, std::string_view utf8) {
+TextBitmap WebBackend::render(const FontSpec& font, std::string_view utf8) {
   TextBitmap out;
   if (utf8.empty()) return out;
   const std::string text(utf8);

@@ -2,19 +2,20 @@
 // C++ side calls. The sums and rules that need no page are khRules (page_rules.js).
 //
 // kh_web_start makes the page's side once, part by part, each seeing only the parts before
-// it: the screen (windows as canvases in `#kh-screen`), their layout, input, the page's
-// visibility with the game's clock, sound. The best score in local storage and the files the
-// page fetched need nothing made: they are read afresh at each call.
+// it: the screen (windows as canvases in `#kh-screen`), their layout at the scale the
+// program chose, input, the page's visibility with the game's clock, sound. The best score
+// in local storage and the files the page fetched need nothing made: they are read afresh at
+// each call.
 // No destructuring in loops: emscripten 3.1.6's JavaScript optimizer garbles it.
 mergeInto(LibraryManager.library, {
   // The page's side: null until kh_web_start made it.
   $khPage: null,
 
   kh_web_start__deps: ['$khPage', '$khScreen', '$khLayout', '$khInput', '$khVisibility', '$khSound'],
-  kh_web_start: function(maxScale) {
+  kh_web_start: function() {
     if (khPage) throw new Error('the page is started twice');
     const screen = khScreen();
-    const layout = khLayout(screen, maxScale);
+    const layout = khLayout(screen);
     const input = khInput(screen, layout);
     const visibility = khVisibility(input);
     const sound = khSound(visibility);
@@ -44,64 +45,73 @@ mergeInto(LibraryManager.library, {
     return screen;
   },
 
-  // One whole scale in device pixels for all windows, each centred; again whenever the page's
-  // size or the full screen changes.
-  $khLayout: function(screen, maxScale) {
-    const layout = { scale: 1 };
-    layout.apply = () => {
+  // Each window at its whole scale in device pixels, centred in the room the page gives them
+  // all; the program chooses the scale for that room (`area`). The full screen holds the page.
+  $khLayout: function(screen) {
+    const layout = { asked: null };
+    layout.area = () => {
       const dpr = window.devicePixelRatio || 1;
-      const aw = Math.floor(screen.element.clientWidth * dpr), ah = Math.floor(screen.element.clientHeight * dpr);
-      const wins = [...screen.wins.values()];
-      layout.scale = khRules.wholeScale(aw, ah, wins.map((w) => [w.canvas.width, w.canvas.height]), maxScale);
-      for (const w of wins) {
-        const p = khRules.place(aw, ah, w.canvas.width, w.canvas.height, layout.scale, dpr);
-        Object.assign(w.canvas.style, { width: p.width + 'px', height: p.height + 'px', left: p.left + 'px', top: p.top + 'px' });
-      }
+      return [Math.floor(screen.element.clientWidth * dpr), Math.floor(screen.element.clientHeight * dpr)];
     };
-    layout.toggleFullscreen = () => {
-      if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
-      else if (document.documentElement.requestFullscreen) document.documentElement.requestFullscreen().catch(() => {});
+    layout.place = (w) => {
+      const dpr = window.devicePixelRatio || 1, a = layout.area();
+      const p = khRules.place(a[0], a[1], w.canvas.width, w.canvas.height, w.scale, dpr);
+      Object.assign(w.canvas.style, { width: p.width + 'px', height: p.height + 'px', left: p.left + 'px', top: p.top + 'px' });
     };
-    window.addEventListener('resize', layout.apply);
-    document.addEventListener('fullscreenchange', layout.apply);
+    layout.placeAll = () => { for (const w of screen.wins.values()) layout.place(w); };
+    // `refused` hears when the browser would not, so the program knows where the page is.
+    layout.fullscreen = (on, refused) => {
+      if (on === !!document.fullscreenElement || on === layout.asked) return;
+      if (on && !document.documentElement.requestFullscreen) return refused();
+      layout.asked = on;
+      const asking = on ? document.documentElement.requestFullscreen() : document.exitFullscreen();
+      asking.then(() => { layout.asked = null; }, () => { layout.asked = null; refused(); });
+    };
     return layout;
   },
 
-  // The page's handlers only queue what the player does, as [type, window, x, y, button,
-  // shift, key, scale]; the program takes it on its own stack. `wake` ends the program's
+  // The page's handlers only queue what the player does, as [type (0 move, 1 down, 2 up,
+  // 3 text, 4 key, 5 area), window, x, y, button, shift, character, scale, key, repeat, full
+  // screen] (WebInput.cpp); the program takes it on its own stack. `wake` ends the program's
   // sleep, when it sleeps.
   $khInput: function(screen, layout) {
     const input = { events: [], wake: null, captured: false };
     input.wakeUp = () => { if (input.wake) { const w = input.wake; input.wake = null; w(); } };
     input.push = (e) => { input.events.push(e); input.wakeUp(); };
+    // The room changed, or the full screen: the windows stay centred at their scale until the
+    // program has chosen the scale for the new room.
+    input.area = () => {
+      layout.placeAll();
+      input.push([5, 0, 0, 0, 0, 0, 0, 0, 0, 0, document.fullscreenElement ? 1 : 0]);
+    };
+    window.addEventListener('resize', input.area);
+    document.addEventListener('fullscreenchange', input.area);
     // Mouse input goes to the window on top. Outside it only while a button is held there, or
     // on the full screen, where the black bars count as the window's nearest edge.
     const mouse = (type) => (e) => {
       if (e.target instanceof Element && e.target.closest('.kh-own')) return;  // the page's own controls
       const top = screen.top();
       if (!top) return;
-      const p = khRules.pointer(e.clientX, e.clientY, top.canvas.getBoundingClientRect(), top.canvas.width, top.canvas.height, layout.scale);
+      const p = khRules.pointer(e.clientX, e.clientY, top.canvas.getBoundingClientRect(), top.canvas.width, top.canvas.height, top.scale);
       const wanted = p.inside || input.captured || document.fullscreenElement;
       if (type === 1 && p.inside) input.captured = true;
       if (type === 2) input.captured = false;
       if (!wanted) return;
       if (type !== 0) e.preventDefault();
-      input.push([type, top.id, p.x, p.y, khRules.buttons(type === 0, e), khRules.modifiers(e), 0, layout.scale]);
+      input.push([type, top.id, p.x, p.y, khRules.buttons(type === 0, e), khRules.modifiers(e), 0, top.scale, 0, 0, 0]);
     };
     window.addEventListener('mousemove', mouse(0));
     window.addEventListener('mousedown', mouse(1));
     window.addEventListener('mouseup', mouse(2));
     screen.element.addEventListener('contextmenu', (e) => e.preventDefault());
     window.addEventListener('keydown', (e) => {
-      if (khRules.isFullscreenKey(e)) {
-        e.preventDefault();
-        if (!e.repeat) layout.toggleFullscreen();
-        return;
-      }
-      const key = khRules.keyChar(e), top = screen.top();
-      if (!key || !top) return;
-      if (e.key !== 'Escape') e.preventDefault();
-      input.push([3, top.id, 0, 0, 0, 0, key, layout.scale]);
+      const k = khRules.keyInput(e), full = khRules.isFullscreenKey(e), top = screen.top();
+      // The browser's own full screen would hold only its window, not the page.
+      if (full) e.preventDefault();
+      if (!k || !top) return;
+      if (!full && e.key !== 'Escape') e.preventDefault();
+      if (k.text) input.push([3, top.id, 0, 0, 0, 0, k.text, 0, 0, 0, 0]);
+      else input.push([4, top.id, 0, 0, 0, khRules.modifiers(e), 0, 0, k.key, e.repeat ? 1 : 0, 0]);
     });
     // A yield without a timer, whose delay browsers stretch when timers nest.
     input.channel = new MessageChannel();
@@ -151,7 +161,7 @@ mergeInto(LibraryManager.library, {
   },
 
   kh_web_window__deps: ['$khPage'],
-  kh_web_window: function(id, w, h, caption, announce) {
+  kh_web_window: function(id, w, h, caption, announce, scale) {
     const c = document.createElement('canvas');
     c.width = w;
     c.height = h;
@@ -165,8 +175,9 @@ mergeInto(LibraryManager.library, {
     text.dataset.window = id;
     text.hidden = true;
     khPage.screen.element.append(c, text);
-    khPage.screen.wins.set(id, { id, canvas: c, text, ctx: c.getContext('2d', { alpha: false }), dirty: null, ptr: 0, drawn: false });
-    khPage.layout.apply();
+    const win = { id, canvas: c, text, scale, ctx: c.getContext('2d', { alpha: false }), dirty: null, ptr: 0, drawn: false };
+    khPage.screen.wins.set(id, win);
+    khPage.layout.place(win);
   },
 
   kh_web_destroy__deps: ['$khPage'],
@@ -177,7 +188,6 @@ mergeInto(LibraryManager.library, {
     w.text.remove();
     screen.wins.delete(id);
     screen.stack = screen.stack.filter((i) => i !== id);
-    khPage.layout.apply();
   },
 
   kh_web_show_window__deps: ['$khPage'],
@@ -194,6 +204,23 @@ mergeInto(LibraryManager.library, {
     khPage.input.captured = false;
   },
 
+  kh_web_scale__deps: ['$khPage'],
+  kh_web_scale: function(id, scale) {
+    const w = khPage.screen.wins.get(id);
+    w.scale = scale;
+    khPage.layout.place(w);
+  },
+
+  kh_web_fullscreen__deps: ['$khPage'],
+  kh_web_fullscreen: function(on) { khPage.layout.fullscreen(!!on, khPage.input.area); },
+
+  kh_web_area__deps: ['$khPage'],
+  kh_web_area: function(size) {
+    const a = khPage.layout.area();
+    HEAP32[size >> 2] = a[0];
+    HEAP32[(size >> 2) + 1] = a[1];
+  },
+
   // The canvas's pixels are at `rgba` in the program's memory; x, y, w, h changed.
   kh_web_dirty__deps: ['$khPage'],
   kh_web_dirty: function(id, rgba, x, y, w, h) {
@@ -206,8 +233,8 @@ mergeInto(LibraryManager.library, {
   kh_web_cursor__deps: ['$khPage'],
   kh_web_cursor: function(cross) { khPage.screen.element.style.cursor = cross ? 'crosshair' : 'default'; },
 
-  kh_web_mirror__deps: ['$khPage'],
-  kh_web_mirror: function(id, text) {
+  kh_web_describe__deps: ['$khPage'],
+  kh_web_describe: function(id, text) {
     const w = khPage.screen.wins.get(id);
     if (w) w.text.textContent = UTF8ToString(text);
   },
@@ -233,7 +260,7 @@ mergeInto(LibraryManager.library, {
   kh_web_take: function(out) {
     const e = khPage.input.events.shift();
     if (!e) return 0;
-    for (let i = 0; i < 8; ++i) HEAPF64[(out >> 3) + i] = e[i];
+    for (let i = 0; i < 11; ++i) HEAPF64[(out >> 3) + i] = e[i];
     return 1;
   },
 
@@ -335,27 +362,40 @@ mergeInto(LibraryManager.library, {
     return Object.keys(Module.khFiles || {}).indexOf(UTF8ToString(name)) + 1;
   },
 
-  // Reads the best score into `out` and, when `store` is set and `score` is not below it,
-  // stores `score`; 0 with the reason in `why` (at most 200 bytes) when the page cannot or the
-  // value holds something else. Reading, comparing and writing happen within this one call,
+  // The best score's first bytes into out[2], how many there are, or -1 with the reason in
+  // `why` (at most 200 bytes) when the page cannot read them or the value holds something else.
+  // Nothing here yields: the program reads and writes within one turn of the page's script,
   // which no other script of the page can interleave.
-  kh_web_score: function(key, score, store, out, why) {
-    const fail = (reason) => { stringToUTF8(reason, why, 200); return 0; };
-    let storage, value;
+  $khScoreValue: function(key, why) {
     try {
-      storage = window.localStorage;
-      value = storage.getItem(UTF8ToString(key));
+      return { value: window.localStorage.getItem(UTF8ToString(key)) };
     } catch (e) {
-      return fail('the page may not use local storage (' + e.name + ')');
+      stringToUTF8('the page may not use local storage (' + e.name + ')', why, 200);
+      return null;
     }
-    const stored = khRules.decodeScore(value);
-    if (stored === null) return fail('it holds something other than the score');
-    HEAP32[out >> 2] = stored;
-    if (!store || stored > score) return 1;
+  },
+
+  kh_web_score_read__deps: ['$khScoreValue'],
+  kh_web_score_read: function(key, out, why) {
+    const stored = khScoreValue(key, why);
+    if (!stored) return -1;
+    const bytes = khRules.storedBytes(stored.value);
+    if (!bytes) { stringToUTF8('it holds something other than the score', why, 200); return -1; }
+    const n = Math.min(bytes.length, 2);
+    for (let i = 0; i < n; ++i) HEAPU8[out + i] = bytes[i];
+    return n;
+  },
+
+  // 0 with the reason in `why` when the page cannot store them.
+  kh_web_score_write__deps: ['$khScoreValue'],
+  kh_web_score_write: function(key, b0, b1, why) {
+    const stored = khScoreValue(key, why);
+    if (!stored) return 0;
     try {
-      storage.setItem(UTF8ToString(key), khRules.encodeScore(score, value));
+      window.localStorage.setItem(UTF8ToString(key), khRules.storeBytes(b0, b1, stored.value));
     } catch (e) {
-      return fail('the page may not store it (' + e.name + ')');
+      stringToUTF8('the page may not store it (' + e.name + ')', why, 200);
+      return 0;
     }
     return 1;
   },

@@ -1,18 +1,9 @@
-// The page's sums and rules that need no page: the scale and places of the windows, what a
-// key means, where the pointer is in device pixels, the best score's stored digits, the
-// changed part of a canvas, the test clock's rate. A plain script, so that emscripten can put
-// it before the program (--pre-js) for page_library.js, and Node's test runner can load it
-// (tests/web/page_rules.test.mjs).
+// The page's sums and rules that need no page: where the windows go at the core's scale,
+// what a key gives the game, where the pointer is in device pixels, the best score's stored
+// digits, the changed part of a canvas, the test clock's rate. A plain script, so that
+// emscripten can put it before the program (--pre-js) for page_library.js, and Node's test
+// runner can load it (tests/web/page_rules.test.mjs).
 const khRules = (() => {
-  // The largest whole scale, 1 at least and `maxScale` at most, at which windows of the given
-  // [width, height] fit into an area of device pixels; one scale for all of them.
-  function wholeScale(areaWidth, areaHeight, sizes, maxScale) {
-    let s = maxScale;
-    // No destructuring here: emscripten 3.1.6's JavaScript optimizer garbles it in a loop.
-    for (const size of sizes) s = Math.min(s, Math.floor(areaWidth / size[0]), Math.floor(areaHeight / size[1]));
-    return Math.max(1, s);
-  }
-
   // Where a window of w x h pixels shows at `scale`, in CSS pixels: centred in the area on
   // whole device pixels, so every picture pixel is a sharp square.
   function place(areaWidth, areaHeight, w, h, scale, dpr) {
@@ -28,14 +19,17 @@ const khRules = (() => {
     return e.key === 'F11' || (e.key === 'Enter' && e.altKey);
   }
 
-  // The character a key gives the game, 0 for none: what it types, or Enter, Escape and
-  // Backspace. Keys with Ctrl or Meta are the browser's own shortcuts.
-  function keyChar(e) {
-    if (e.ctrlKey || e.metaKey) return 0;
-    if ([...e.key].length === 1) return e.key.codePointAt(0);
-    if (e.key === 'Enter') return 13;
-    if (e.key === 'Escape') return 27;
-    return e.key === 'Backspace' ? 8 : 0;
+  // The keys the core knows by name, numbered as WebInput.cpp reads them.
+  const namedKeys = new Map([['F11', 1], ['Enter', 2], ['Escape', 3], ['Backspace', 4]]);
+
+  // What a key gives the game: { text } for the character it types, { key } for one the core
+  // knows by name (which decides what F11 and Alt+Enter do), null for none. Keys with Ctrl or
+  // Meta are the browser's own shortcuts, but for the full screen's.
+  function keyInput(e) {
+    if (isFullscreenKey(e)) return { key: namedKeys.get(e.key) };
+    if (e.ctrlKey || e.metaKey) return null;
+    if ([...e.key].length === 1) return { text: e.key.codePointAt(0) };
+    return namedKeys.has(e.key) ? { key: namedKeys.get(e.key) } : null;
   }
 
   // Shift, Ctrl and Alt as the game's bits 1, 2 and 4.
@@ -66,22 +60,21 @@ const khRules = (() => {
     return { x, y, w: Math.max(a.x + a.w, b.x + b.w) - x, h: Math.max(a.y + a.h, b.y + b.h) - y };
   }
 
-  // The best score as stored: bytes as pairs of hexadecimal digits, byte 0 first, as in
-  // "Hi.wbh". No value or no bytes hold 0, a single byte is the low byte, two or more a
-  // signed little-endian number. Null for a value of anything else.
-  function decodeScore(value) {
+  // The best score's bytes as stored: pairs of hexadecimal digits, byte 0 first, as in
+  // "Hi.wbh"; no value holds no bytes. Null for a value of anything else.
+  function storedBytes(value) {
     const v = value || '';
     if (v.length % 2 || /[^0-9a-f]/i.test(v)) return null;
-    if (v.length === 0) return 0;
-    const lo = parseInt(v.slice(0, 2), 16);
-    if (v.length === 2) return lo;
-    return (((parseInt(v.slice(2, 4), 16) << 8) | lo) << 16) >> 16;
+    const bytes = [];
+    for (let i = 0; i < v.length; i += 2) bytes.push(parseInt(v.slice(i, i + 2), 16));
+    return bytes;
   }
 
-  // The value that stores `score` in place of the one held in `value`, whose later bytes stay.
-  function encodeScore(score, value) {
+  // The value that stores the bytes b0 and b1 in place of the first two held in `value`,
+  // whose later bytes stay.
+  function storeBytes(b0, b1, value) {
     const hex = (b) => (b & 255).toString(16).padStart(2, '0');
-    return hex(score) + hex(score >> 8) + (value || '').slice(4);
+    return hex(b0) + hex(b1) + (value || '').slice(4);
   }
 
   // How much faster a test asked the game's clock to run with `?speed=N`: 1 to 16, never slower.
@@ -90,7 +83,7 @@ const khRules = (() => {
     return n >= 1 ? Math.min(n, 16) : 1;
   }
 
-  return Object.freeze({ wholeScale, place, isFullscreenKey, keyChar, modifiers, buttons, pointer, union,
-    decodeScore, encodeScore, clockRate });
+  return Object.freeze({ place, isFullscreenKey, keyInput, modifiers, buttons, pointer, union,
+    storedBytes, storeBytes, clockRate });
 })();
 if (typeof module === 'object' && module.exports) module.exports = khRules;

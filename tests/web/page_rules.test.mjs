@@ -6,13 +6,7 @@ import { test } from 'node:test';
 
 const rules = createRequire(import.meta.url)('../../platform/web/page_rules.js');
 
-test('one whole scale fits every window, and each is centred on whole device pixels', () => {
-  // 1000 x 700 device pixels: 320 x 200 fits 3 times across, 240 x 240 only twice down.
-  assert.equal(rules.wholeScale(1000, 700, [[320, 200]], 8), 3);
-  assert.equal(rules.wholeScale(1000, 700, [[320, 200], [240, 240]], 8), 2);
-  assert.equal(rules.wholeScale(4000, 4000, [[100, 100]], 8), 8);
-  assert.equal(rules.wholeScale(100, 100, [[320, 200]], 8), 1, 'too small still shows at scale 1');
-  assert.equal(rules.wholeScale(1000, 700, [], 8), 8);
+test('each window is centred on whole device pixels', () => {
   // 1501 device pixels at a ratio of 1.5: 320 x 3 leaves 541, whose half is rounded down.
   assert.deepEqual(rules.place(1501, 750, 320, 200, 3, 1.5), { width: 640, height: 400, left: 180, top: 50 });
   assert.deepEqual(rules.place(100, 100, 320, 200, 1, 1), { width: 320, height: 200, left: 0, top: 0 });
@@ -22,14 +16,19 @@ test('keys: the full screen, the characters the game gets, and the browser\'s sh
   assert.ok(rules.isFullscreenKey({ key: 'F11' }));
   assert.ok(rules.isFullscreenKey({ key: 'Enter', altKey: true }));
   assert.ok(!rules.isFullscreenKey({ key: 'Enter' }));
-  const char = (key, mods = {}) => rules.keyChar({ key, ...mods });
-  assert.equal(char('a'), 97);
-  assert.equal(char('Ä', { shiftKey: true }), 0xc4);
-  assert.equal(char('😀'), 0x1f600, 'one character beyond 16 bits');
-  assert.deepEqual(['Enter', 'Escape', 'Backspace', ' '].map((k) => char(k)), [13, 27, 8, 32]);
-  assert.deepEqual(['Shift', 'ArrowLeft', 'F5', 'constructor'].map((k) => char(k)), [0, 0, 0, 0]);
-  assert.equal(char('a', { ctrlKey: true }), 0);
-  assert.equal(char('r', { metaKey: true }), 0);
+  const input = (key, mods = {}) => rules.keyInput({ key, ...mods });
+  assert.deepEqual(input('a'), { text: 97 });
+  assert.deepEqual(input('Ä', { shiftKey: true }), { text: 0xc4 });
+  assert.deepEqual(input('😀'), { text: 0x1f600 }, 'one character beyond 16 bits');
+  assert.deepEqual(input(' '), { text: 32 });
+  // Named as WebInput.cpp reads them: F11 1, Enter 2, Escape 3, Backspace 4.
+  assert.deepEqual(['F11', 'Enter', 'Escape', 'Backspace'].map((k) => input(k)), [1, 2, 3, 4].map((key) => ({ key })));
+  assert.deepEqual(input('F11', { ctrlKey: true }), { key: 1 }, 'the full screen\'s keys whatever is held');
+  assert.deepEqual(input('Enter', { altKey: true, ctrlKey: true }), { key: 2 });
+  assert.deepEqual(['Shift', 'ArrowLeft', 'F5', 'constructor'].map((k) => input(k)), [null, null, null, null]);
+  assert.equal(input('a', { ctrlKey: true }), null);
+  assert.equal(input('r', { metaKey: true }), null);
+  assert.equal(input('Enter', { ctrlKey: true }), null);
 });
 
 test('the pointer in device pixels of the enlarged window, its buttons and modifiers', () => {
@@ -49,14 +48,14 @@ test('changed parts of a canvas join into the smallest rectangle holding them', 
   assert.deepEqual(rules.union({ x: 10, y: 10, w: 5, h: 5 }, { x: 2, y: 12, w: 3, h: 20 }), { x: 2, y: 10, w: 13, h: 22 });
 });
 
-test('the best score as stored: little-endian hexadecimal bytes, later bytes kept', () => {
-  assert.deepEqual([null, '', '14', '1400', 'ff7f', 'FFff', '0080', '2c01ab'].map(rules.decodeScore),
-    [0, 0, 20, 20, 32767, -1, -32768, 300]);
-  assert.deepEqual(['Hallo', 'abc', '1g', ' 14'].map(rules.decodeScore), [null, null, null, null]);
-  assert.equal(rules.encodeScore(20, null), '1400');
-  assert.equal(rules.encodeScore(-1, '14'), 'ffff');
-  assert.equal(rules.encodeScore(300, '1400AbCd'), '2c01AbCd');
-  assert.equal(rules.decodeScore(rules.encodeScore(-1234, '')), -1234);
+test('the best score as stored: hexadecimal bytes, byte 0 first, later bytes kept', () => {
+  assert.deepEqual([null, '', '14', '1400', 'ff7f', 'FFff', '2c01ab'].map(rules.storedBytes),
+    [[], [], [0x14], [0x14, 0], [0xff, 0x7f], [0xff, 0xff], [0x2c, 0x01, 0xab]]);
+  assert.deepEqual(['Hallo', 'abc', '1g', ' 14'].map(rules.storedBytes), [null, null, null, null]);
+  assert.equal(rules.storeBytes(0x14, 0, null), '1400');
+  assert.equal(rules.storeBytes(0xff, 0xff, '14'), 'ffff');
+  assert.equal(rules.storeBytes(0x2c, 0x01, '1400AbCd'), '2c01AbCd');
+  assert.deepEqual(rules.storedBytes(rules.storeBytes(0x2e, 0xfb, '')), [0x2e, 0xfb]);
 });
 
 test('a test may make the clock faster with ?speed=N, up to 16 times, never slower', () => {
