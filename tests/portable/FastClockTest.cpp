@@ -30,7 +30,7 @@ TEST(FastClock, TheGameCountsItsSecondsThreeTimesAsFastAtRate3) {
   HeadlessBackend be;
   FastClockBackend fast(be, 3);
   App app(fast);
-  Game game(app, pictures(), std::make_unique<HighScoreFile>(scratchDir() / "Hi.wbh"));
+  Game game(app, pictures(), scoreFile(scratchDir() / "Hi.wbh"));
   game.splash.Show();
   app.run(2'001'000);
   EXPECT_EQ(be.clock, 667'000);

@@ -209,7 +209,7 @@ TEST(HighScoreFileFailures, TheGameGoesOnAndKeepsTheScoreInMemory) {
   std::filesystem::create_directory(dir / "Hi.wbh");
   HeadlessBackend be;
   App app(be);
-  Game g(app, pictures(), std::make_unique<HighScoreFile>(dir / "Hi.wbh"));
+  Game g(app, pictures(), scoreFile(dir / "Hi.wbh"));
   testing::internal::CaptureStderr();
   g.splash.Show();
   app.run(2500 * 1000);
