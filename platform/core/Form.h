@@ -36,7 +36,7 @@ class Label {
   void resetDesign();
 
   // Rendered once per caption, not once per frame.
-  const TextBitmap& text(Backend& b) const;
+  const TextBitmap& text(Desktop& d) const;
 
  private:
   Form& owner_;

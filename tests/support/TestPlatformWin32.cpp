@@ -2,7 +2,8 @@
 
 #include <process.h>
 
-#include "Win32Files.h"
+#include "Win32ScoreStore.h"
+#include "Win32SoundFiles.h"
 
 namespace kh::test {
 
