@@ -11,7 +11,7 @@
 namespace kh::test {
 
 // The platform's own "Hi.wbh" at `path`.
-std::unique_ptr<ScoreStore> scoreFile(const std::filesystem::path& path);
+std::unique_ptr<ScoreBytes> scoreFile(const std::filesystem::path& path);
 // The platform's sound files, each named by its whole path.
 std::unique_ptr<SoundFiles> soundFiles();
 // This process's number, to keep side-by-side runs apart.

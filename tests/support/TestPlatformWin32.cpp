@@ -7,7 +7,7 @@
 
 namespace kh::test {
 
-std::unique_ptr<ScoreStore> scoreFile(const std::filesystem::path& path) {
+std::unique_ptr<ScoreBytes> scoreFile(const std::filesystem::path& path) {
   return std::make_unique<win32::Win32ScoreStore>(path.wstring());
 }
 std::unique_ptr<SoundFiles> soundFiles() { return std::make_unique<win32::Win32SoundFiles>(std::vector<std::wstring>{}); }
