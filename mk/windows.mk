@@ -1,16 +1,23 @@
 # Windows, cross-built with mingw-w64 and tested under Wine (included by the Makefile):
 # make windows       build/windows/knuffelhatz.exe and the two downloads beside it,
 #                    knuffelhatz-VERSION-win64.zip and knuffelhatz-VERSION-setup.exe
-# make windows-test  under Wine: the golden round and the file tests, a real round in Xvfb
-#                    played by the scripted player, the installer, the program's DLLs
+# make windows-test  under Wine: the portable unit tests and the Windows files' own, a real
+#                    round in Xvfb played by the scripted player, the installer, the program's
+#                    DLLs; ctest in build/windows-test
 
-PACKAGES += g++-mingw-w64-x86-64-posix wine wine64 nsis fonttools zip googletest
+# The program: mingw-w64, its icon made by python3, Lato Black cut down with fonttools; the
+# downloads: zip and NSIS.
+PACKAGES_windows := cmake make g++-mingw-w64-x86-64-posix python3 fonts-lato fonttools zip nsis
+# The tests: Wine, GoogleTest's sources, the scripted player's native build (the tests'
+# packages) and the real-window tools; unzip for the installer test.
+PACKAGES_windows-test := $(PACKAGES_windows) wine wine64 googletest unzip $(PACKAGES_check) $(PACKAGES_window)
+PACKAGES_test += $(PACKAGES_windows-test)
 WIN_TOOLCHAIN := cmake/mingw-w64.cmake
 WIN_VERSION = $(shell grep -m1 -o 'Knuffelhatz VERSION [0-9.]*' CMakeLists.txt | cut -d' ' -f3)
 
 .PHONY: windows windows-test
 
-windows: deps
+windows: deps-windows
 	cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=$(WIN_TOOLCHAIN) -DCMAKE_BUILD_TYPE=Release \
 	  -DKH_TESTS=OFF -DKH_BENCH=OFF
 	cmake --build build/windows -j $(JOBS) --target knuffelhatz
@@ -19,7 +26,8 @@ windows: deps
 # The real round, the installer and the imports are tried on what `make windows` made; the
 # unit tests are built with GoogleTest from Debian's sources; the scripted player is a Linux
 # program, built natively.
-windows-test: windows
+windows-test: deps-windows-test
+	$(MAKE) windows
 	cmake -S . -B build/windows-player -DCMAKE_BUILD_TYPE=Release -DKH_BENCH=OFF
 	cmake --build build/windows-player -j $(JOBS) --target khplayer
 	cmake -S . -B build/windows-test -DCMAKE_TOOLCHAIN_FILE=$(WIN_TOOLCHAIN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -2,7 +2,7 @@
 # A scripted player plays one real game: it starts the program in an empty folder,
 # presses a key once the start prompt shows, then for the whole game looks at the play
 # window through screenshots, finds the creature and clicks where it is about to be
-# (tools/player/khplayer). After the game "Hi.wbh" must hold a score above 0 made of
+# (tests/support/khplayer.cpp). After the game "Hi.wbh" must hold a score above 0 made of
 # 20s and 45s. The game's clock runs 3 times faster (the player knows), so the round takes 30 s.
 #
 #   bash tests/window/scripted_player_test.sh path/to/knuffelhatz path/to/repository path/to/khplayer

@@ -12,8 +12,8 @@
 #include "Catalogue.h"
 #include "Design.h"
 #include "Game.h"
-#include "HighScoreFile.h"
 #include "HeadlessBackend.h"
+#include "TestPlatform.h"
 
 namespace kh::play {
 
@@ -60,7 +60,7 @@ struct Player::Impl {
   bool closes = true;
 
   Impl(const std::filesystem::path& dir, std::optional<std::vector<std::uint8_t>> start)
-      : file(dir / "Hi.wbh"), initial(std::move(start)), game(app, pictures(), std::make_unique<HighScoreFile>(file)) {
+      : file(dir / "Hi.wbh"), initial(std::move(start)), game(app, pictures(), test::scoreFile(file)) {
     be.onCreate = [this](const WindowOptions& o) {
       if (o.titleBar) return;
       if (++titleLoads == 1) return;  // the start-up

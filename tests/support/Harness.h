@@ -1,6 +1,5 @@
 #pragma once
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -10,7 +9,7 @@
 #include "Catalogue.h"
 #include "Game.h"
 #include "Layout.h"
-#include "HighScoreFile.h"
+#include "TestPlatform.h"
 
 namespace kh::test {
 
@@ -29,7 +28,7 @@ inline const std::filesystem::path& runDir() {
       std::filesystem::remove_all(path, ec);
     }
   };
-  static const Owned dir{std::filesystem::path(::testing::TempDir()) / ("knuffelhatz-" + std::to_string(getpid()))};
+  static const Owned dir{std::filesystem::path(::testing::TempDir()) / ("knuffelhatz-" + std::to_string(processId()))};
   return dir.path;
 }
 
@@ -47,7 +46,7 @@ struct Harness {
   HeadlessBackend be;
   App app{be.platform, be.options()};
   std::filesystem::path dir = scratchDir();
-  Game game{app, pictures(), std::make_unique<HighScoreFile>(dir / "Hi.wbh")};
+  Game game{app, pictures(), scoreFile(dir / "Hi.wbh")};
   Form1& f1 = game.form1;
   frmSplash& splash = game.splash;
 

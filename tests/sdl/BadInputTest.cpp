@@ -22,6 +22,7 @@
 
 #include "Design.h"
 #include "Harness.h"
+#include "HighScoreFile.h"
 #include "Report.h"
 #include "PosixSoundFiles.h"
 #include "SdlAudio.h"

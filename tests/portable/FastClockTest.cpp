@@ -28,7 +28,7 @@ TEST(FastClock, RunsThePlatformsClockFasterAndWaitsUntilTheRightMoment) {
 TEST(FastClock, TheGameCountsItsSecondsThreeTimesAsFastAtRate3) {
   HeadlessBackend be;
   App app(be.platform, be.options(3));
-  Game game(app, pictures(), std::make_unique<HighScoreFile>(scratchDir() / "Hi.wbh"));
+  Game game(app, pictures(), scoreFile(scratchDir() / "Hi.wbh"));
   game.splash.Show();
   app.run(2'001'000);
   EXPECT_EQ(be.clock, 667'000);

@@ -125,8 +125,8 @@ TEST(GameOver, WritesOnlyAStrictlyBetterScoreBeforeShowingIt) {
   Harness h;
   writeBytes(h.dir / "Hi.wbh", {0x14, 0x00});
   h.startGame();
-  const auto stamp = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24);
-  std::filesystem::last_write_time(h.dir / "Hi.wbh", stamp);
+  std::filesystem::last_write_time(h.dir / "Hi.wbh", std::filesystem::file_time_type::clock::now() - std::chrono::hours(24));
+  const auto stamp = std::filesystem::last_write_time(h.dir / "Hi.wbh");  // as kept: Windows' in whole seconds
   h.f1.punkte = 20;
   h.f1.GameOver();
   EXPECT_EQ(std::filesystem::last_write_time(h.dir / "Hi.wbh"), stamp) << "an equal score is not written at all";
@@ -209,7 +209,7 @@ TEST(HighScoreFileFailures, TheGameGoesOnAndKeepsTheScoreInMemory) {
   std::filesystem::create_directory(dir / "Hi.wbh");
   HeadlessBackend be;
   App app(be.platform, be.options());
-  Game g(app, pictures(), std::make_unique<HighScoreFile>(dir / "Hi.wbh"));
+  Game g(app, pictures(), scoreFile(dir / "Hi.wbh"));
   testing::internal::CaptureStderr();
   g.splash.Show();
   app.run(2500 * 1000);
@@ -223,7 +223,7 @@ TEST(HighScoreFileFailures, TheGameGoesOnAndKeepsTheScoreInMemory) {
   EXPECT_EQ(g.splash.HiScore, 40);
   EXPECT_TRUE(std::filesystem::is_directory(dir / "Hi.wbh")) << "never replaced";
   EXPECT_NE(err.find("Hi.wbh"), std::string::npos);
-  EXPECT_NE(err.find("directory"), std::string::npos);
+  EXPECT_TRUE(err.find("directory") != std::string::npos || err.find("folder") != std::string::npos) << err;
   // The next end of a game reads nothing new and keeps the known best score.
   be.key(*g.splash.window(), 'a');
   app.run(4000 * 1000);

@@ -6,7 +6,6 @@
 #include <fstream>
 
 #include "Harness.h"
-#include "PosixSoundFiles.h"
 #include "SoundLoader.h"
 
 namespace kh::test {
@@ -32,8 +31,8 @@ void write(const std::filesystem::path& p, const std::vector<std::uint8_t>& b) {
 TEST(SoundLoader, EachFileIsReadOnceWhileItsSizeAndTimeStay) {
   const auto file = scratchDir() / "a.wbs";
   write(file, monoWave(2000, 22050));
-  PosixSoundFiles files;
-  SoundCache cache(files);
+  const auto files = soundFiles();
+  SoundCache cache(*files);
   const DeviceFormat device{44100, 2};
   const Sound first = cache.get(file.string(), device);
   ASSERT_TRUE(first) << first.why;

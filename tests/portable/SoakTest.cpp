@@ -1,5 +1,5 @@
 // A soak: rounds back to back with random input on the headless backend, every invariant of
-// the scripted player (fuzz/Play.h) checked after every step. An hour of virtual play here;
+// the scripted player (tests/support/Play.h) checked after every step. An hour of virtual play here;
 // `make soak` runs ten (KH_SOAK_HOURS). A failure names the seed and step that replay it.
 #include <gtest/gtest.h>
 
