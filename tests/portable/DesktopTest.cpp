@@ -113,7 +113,7 @@ TEST(ScreenReaders, TheWindowsTellTheirLabelsInReadingOrderOnlyWhenTheyChange) {
   HeadlessBackend be;
   be.describes = true;
   App app(be.platform, be.options());
-  Game game(app, pictures(), std::make_unique<HighScoreFile>(scratchDir() / "Hi.wbh"));
+  Game game(app, pictures(), scoreFile(scratchDir() / "Hi.wbh"));
   game.splash.Show();
   app.run(2'500'000);
   const auto& told = be.window(*game.splash.window())->described;
