@@ -1,6 +1,6 @@
 #pragma once
-// The tests' harness keeps its score in a file named by path; on Windows that is the
-// Windows score store.
+// The tests' harness keeps its score's bytes in a file named by path; on Windows that is
+// the Windows score store.
 #include <filesystem>
 
 #include "Win32ScoreStore.h"
