@@ -12,7 +12,8 @@ class RangeLock {
  public:
   RangeLock(HANDLE h, bool exclusive, std::string& why) : h_(h) {
     const DWORD flags = (exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0) | LOCKFILE_FAIL_IMMEDIATELY;
-    for (int tries = 0;; ++tries) {
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
       OVERLAPPED ov{};
       if ((locked_ = LockFileEx(h_, flags, 0, 2, 0, &ov))) return;
       const DWORD err = GetLastError();
@@ -20,7 +21,7 @@ class RangeLock {
         why = errorText(err);
         return;
       }
-      if (tries == 200) {
+      if (GetTickCount64() - start >= 2000) {
         why = "another program keeps it locked";
         return;
       }
