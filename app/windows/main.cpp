@@ -1,16 +1,12 @@
-// The Windows program: the same command line and game as everywhere, on the Win32 backend.
-#include <exception>
-#include <filesystem>
+// The Windows program: the same command line and game as everywhere, on the Win32 backend,
+// the best score and the sounds where Windows keeps them.
 #include <memory>
+#include <optional>
+#include <stdexcept>
 #include <string>
-#include <system_error>
 #include <vector>
 
-#include "App.h"
-#include "Catalogue.h"
-#include "FastClock.h"
-#include "Game.h"
-#include "Options.h"
+#include "Program.h"
 #include "Report.h"
 #include "Win32Backend.h"
 #include "Win32Places.h"
@@ -25,58 +21,41 @@
 
 namespace {
 
-int run() {
-  namespace w = kh::win32;
-  w::attachConsole();
-  const auto parsed = kh::parseOptions(w::commandLineArguments());
-  if (!parsed.error.empty()) {
-    w::say(parsed.error + "; " + kh::usageLine(), true);
-    return 2;
-  }
-  const kh::Options& options = parsed.options;
-  if (options.help) {
-    w::say(kh::helpText("%APPDATA%\\Knuffelhatz\\Hi.wbh"), false);
-    return 0;
-  }
-  if (options.version) {
-    w::say(kh::versionText(), false);
-    return 0;
-  }
-  std::optional<std::wstring> dataDir;
-  if (options.dataDir) {
-    dataDir = options.dataDir->wstring();
-    if (std::error_code ec; !std::filesystem::is_directory(*options.dataDir, ec)) {
-      w::say("option --data-dir needs an existing folder, not \"" + w::narrow(*dataDir) + "\"; " + kh::usageLine(), true);
-      return 2;
-    }
-  }
-  try {
-    const w::Win32Places places = w::findWin32Places(dataDir);
-    if (places.scoreFile.empty()) {
-      w::reportFatal("no folder to keep the best score in; start with --data-dir DIR");
-      return 1;
-    }
-    if (places.perUser) {
-      const std::wstring folder = places.scoreFile.substr(0, places.scoreFile.find_last_of(L'\\'));
+namespace w = kh::win32;
+
+class WindowsHost : public kh::Host {
+ public:
+  WindowsHost() { w::attachConsole(); }
+
+  void say(std::string_view text, bool error) override { w::say(text, error); }
+  void showFatal(std::string_view message) override { w::showFatalBox(message); }
+  std::string scoreHome() const override { return "%APPDATA%\\Knuffelhatz\\Hi.wbh"; }
+
+  kh::Platform& open(const kh::Options& options) override {
+    std::optional<std::wstring> dataDir;
+    if (options.dataDir) dataDir = options.dataDir->wstring();
+    places_ = w::findWin32Places(dataDir);
+    if (places_.scoreFile.empty()) throw std::runtime_error("no folder to keep the best score in; start with --data-dir DIR");
+    if (places_.perUser) {
+      const std::wstring folder = places_.scoreFile.substr(0, places_.scoreFile.find_last_of(L'\\'));
       // The score file then reports its own failure and the game goes on without it.
       if (const auto why = w::makeFolder(folder))
         kh::reportProblem("cannot make the folder \"" + w::narrow(folder) + "\": " + *why);
     }
-    kh::Win32Backend win32(kh::Win32Options{options.scale, places.soundFolders});
-    kh::FastClockBackend backend(win32, options.testClockRate);  // rate 1 unless a test asks
-    kh::App app(backend);
-    const kh::Catalogue pictures;
-    kh::Game game(app, pictures, std::make_unique<w::Win32ScoreStore>(places.scoreFile));
-    game.splash.Show();
-    app.run();
-  } catch (const std::exception& e) {
-    w::reportFatal(e.what());
-    return 1;
+    backend_.emplace(places_.soundFolders);
+    return backend_->platform;
   }
-  return 0;
-}
+  std::unique_ptr<kh::ScoreBytes> scoreBytes() override { return std::make_unique<w::Win32ScoreStore>(places_.scoreFile); }
+
+ private:
+  w::Win32Places places_;
+  std::optional<kh::Win32Backend> backend_;
+};
 
 }  // namespace
 
 // A GUI program (-mwindows) with wide arguments (-municode): the C runtime starts it here.
-extern "C" int wmain(int, wchar_t**) { return run(); }
+extern "C" int wmain(int, wchar_t**) {
+  WindowsHost host;
+  return kh::runProgram(host, w::commandLineArguments());
+}

@@ -27,15 +27,15 @@ FineTimerPeriod::~FineTimerPeriod() {
 }
 
 MessagePump::MessagePump() : timer_(makeWaitTimer()) {
-  QueryPerformanceFrequency(&frequency_);
+  LARGE_INTEGER f;
+  if (QueryPerformanceFrequency(&f) && f.QuadPart > 0) frequency_ = std::uint64_t(f.QuadPart);
   if (!timer_) throw std::runtime_error("cannot make a timer: " + errorText(GetLastError()));
 }
 
 Micros MessagePump::now() const {
   LARGE_INTEGER c;
   QueryPerformanceCounter(&c);
-  const auto f = frequency_.QuadPart;
-  return Micros((c.QuadPart / f) * 1000000 + ((c.QuadPart % f) * 1000000) / f);
+  return microsFromTicks(std::uint64_t(c.QuadPart), frequency_);
 }
 
 // Nothing of the game runs in here: the window procedures only post, so a message that
@@ -44,9 +44,9 @@ void MessagePump::dispatch() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
-      InputEvent ev;
-      ev.type = InputEvent::Type::Quit;
-      queue_.push_back(ev);
+      RawInput in;
+      in.type = RawInput::Type::Quit;
+      queue_.push_back(in);
       continue;
     }
     TranslateMessage(&msg);
@@ -54,17 +54,17 @@ void MessagePump::dispatch() {
   }
 }
 
-bool MessagePump::poll(InputEvent& ev) {
+bool MessagePump::poll(RawInput& in) {
   if (queue_.empty()) dispatch();
   if (queue_.empty()) return false;
-  ev = queue_.front();
+  in = queue_.front();
   queue_.pop_front();
   return true;
 }
 
-bool MessagePump::wait(InputEvent& ev, Micros deadline) {
+bool MessagePump::wait(RawInput& in, Micros deadline) {
   for (;;) {
-    if (poll(ev)) return true;
+    if (poll(in)) return true;
     const Micros t = now();
     if (t >= deadline) return false;
     DWORD count = 0;

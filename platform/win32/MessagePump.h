@@ -3,7 +3,7 @@
 
 #include <deque>
 
-#include "Backend.h"
+#include "Platform.h"
 #include "Win32Util.h"
 
 namespace kh::win32 {
@@ -21,15 +21,15 @@ class FineTimerPeriod {
   bool on_ = false;
 };
 
-// The thread's messages as the game's input, and the time: window procedures post what the
-// messages mean, the pump hands it out in order. A wait ends at its deadline, on a waitable
+// The thread's messages as input, and the time: window procedures post what the messages
+// mean, the pump hands it out in order. A wait ends at its deadline, on a waitable
 // timer, or as soon as a message comes.
 class MessagePump {
  public:
   MessagePump();
-  void post(const InputEvent& ev) { queue_.push_back(ev); }
-  bool poll(InputEvent& ev);
-  bool wait(InputEvent& ev, Micros deadline);
+  void post(const RawInput& in) { queue_.push_back(in); }
+  bool poll(RawInput& in);
+  bool wait(RawInput& in, Micros deadline);
   Micros now() const;  // from the performance counter
 
  private:
@@ -37,8 +37,8 @@ class MessagePump {
 
   FineTimerPeriod period_;
   Handle timer_;
-  LARGE_INTEGER frequency_{};
-  std::deque<InputEvent> queue_;
+  std::uint64_t frequency_ = 1;
+  std::deque<RawInput> queue_;
 };
 
 }  // namespace kh::win32

@@ -4,39 +4,34 @@
 
 namespace kh::win32 {
 
-namespace {
-
-int buttonsOf(WPARAM w) {
-  return ((w & MK_LBUTTON) ? 1 : 0) | ((w & MK_RBUTTON) ? 2 : 0) | ((w & MK_MBUTTON) ? 4 : 0);
-}
-
-}  // namespace
-
 Translated translateMessage(UINT m, WPARAM w, LPARAM l, const MessageContext& c) {
+  using T = RawInput::Type;
   Translated t;
   t.highSurrogate = c.highSurrogate;
-  InputEvent ev;
-  ev.window = c.window;
+  RawInput in;
+  in.window = c.window;
   auto input = [&] {
     t.handled = true;
-    t.event = ev;
+    t.input = in;
     return t;
   };
-  auto mouse = [&](InputEvent::Type type, int button) {
-    ev.type = type;
-    c.view.toClient(float(GET_X_LPARAM(l)), float(GET_Y_LPARAM(l)), ev.x, ev.y);
-    ev.button = button;
-    ev.shift = c.shift;
+  auto pointer = [&](T type, int button) {
+    in.type = type;
+    in.x = float(GET_X_LPARAM(l));
+    in.y = float(GET_Y_LPARAM(l));
+    in.button = button;
+    in.shift = c.shift;
     return input();
   };
-  // A held key repeats with bit 30 set; only its first press toggles.
-  auto toggle = [&] {
-    t.handled = true;
-    t.toggleFullscreen = c.titled && !(l & (1 << 30));
-    return t;
+  auto key = [&](Key k, int shift) {
+    in.type = T::KeyDown;
+    in.key = k;
+    in.shift = shift;
+    in.repeat = (l & (1 << 30)) != 0;  // a held key repeats with bit 30 set
+    return input();
   };
   switch (m) {
-    case WM_MOUSEMOVE: return mouse(InputEvent::Type::MouseMove, buttonsOf(w));
+    case WM_MOUSEMOVE: return pointer(T::PointerMove, buttonMask(w & MK_LBUTTON, w & MK_RBUTTON, w & MK_MBUTTON));
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDOWN:
@@ -45,12 +40,12 @@ Translated translateMessage(UINT m, WPARAM w, LPARAM l, const MessageContext& c)
     case WM_MBUTTONDBLCLK:
       // Like any control, the window keeps the mouse until the button is let go.
       t.capture = Translated::Capture::Take;
-      return mouse(InputEvent::Type::MouseDown, m <= WM_LBUTTONDBLCLK ? 1 : m <= WM_RBUTTONDBLCLK ? 2 : 4);
+      return pointer(T::PointerDown, m <= WM_LBUTTONDBLCLK ? kLeftButton : m <= WM_RBUTTONDBLCLK ? kRightButton : kMiddleButton);
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
       if (!(w & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) t.capture = Translated::Capture::Release;
-      return mouse(InputEvent::Type::MouseUp, m == WM_LBUTTONUP ? 1 : m == WM_RBUTTONUP ? 2 : 4);
+      return pointer(T::PointerUp, m == WM_LBUTTONUP ? kLeftButton : m == WM_RBUTTONUP ? kRightButton : kMiddleButton);
     case WM_CHAR: {
       const auto ch = wchar_t(w);
       if (ch >= 0xd800 && ch < 0xdc00) {
@@ -58,24 +53,25 @@ Translated translateMessage(UINT m, WPARAM w, LPARAM l, const MessageContext& c)
         t.highSurrogate = ch;
         return t;
       }
-      ev.type = InputEvent::Type::KeyChar;
-      ev.key = ch >= 0xdc00 && ch < 0xe000 && c.highSurrogate
-                   ? 0x10000 + ((c.highSurrogate - 0xd800) << 10) + (ch - 0xdc00)
-                   : ch;
+      in.type = T::Text;
+      in.ch = ch >= 0xdc00 && ch < 0xe000 && c.highSurrogate ? 0x10000 + ((c.highSurrogate - 0xd800) << 10) + (ch - 0xdc00)
+                                                             : ch;
       t.highSurrogate = 0;
       return input();
     }
+    // Enter, Escape and Backspace come as the characters Windows makes of them; only these
+    // two mean more.
     case WM_KEYDOWN:
-      if (w == VK_F11) return toggle();
+      if (w == VK_F11) return key(Key::F11, c.shift);
       return t;
     case WM_SYSKEYDOWN:
-      if (w == VK_RETURN) return toggle();  // Alt+Enter
+      if (w == VK_RETURN) return key(Key::Enter, c.shift | kAlt);
       return t;
     case WM_SYSCHAR:
       t.handled = w == VK_RETURN;  // no beep for Alt+Enter
       return t;
     case WM_CLOSE:
-      ev.type = InputEvent::Type::Close;
+      in.type = T::Close;
       return input();
     default: return t;
   }

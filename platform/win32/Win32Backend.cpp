@@ -2,15 +2,10 @@
 
 #include <windows.h>
 
-#include <algorithm>
-#include <iterator>
-#include <map>
-#include <stdexcept>
+#include <vector>
 
 #include "MessagePump.h"
 #include "MessageTranslation.h"
-#include "SoundPlayer.h"
-#include "Viewport.h"
 #include "WaveOutput.h"
 #include "Win32SoundFiles.h"
 #include "Win32Text.h"
@@ -24,67 +19,26 @@ using namespace win32;
 namespace {
 
 int shiftState() {
-  return ((GetKeyState(VK_SHIFT) & 0x8000) ? 1 : 0) | ((GetKeyState(VK_CONTROL) & 0x8000) ? 2 : 0) |
-         ((GetKeyState(VK_MENU) & 0x8000) ? 4 : 0);
+  return shiftMask(GetKeyState(VK_SHIFT) & 0x8000, GetKeyState(VK_CONTROL) & 0x8000, GetKeyState(VK_MENU) & 0x8000);
 }
 
 }  // namespace
 
 struct Win32Backend::Impl final : MessageHandler {
-  Win32Options options;
   DpiFunctions dpi = DpiFunctions::load();
   MessagePump pump;
   WindowClass windowClass;
   wchar_t highSurrogate = 0;
   Win32Text text;
-  std::unique_ptr<WaveOutput> output;
-  std::unique_ptr<Win32SoundFiles> files;
-  std::unique_ptr<SoundPlayer> audio;
-
-  // The game's windows and how they are shown, all in one place: one scale for all, the
-  // player's choice of full screen for the play window (for the whole run), the pointer.
-  std::map<WindowId, std::unique_ptr<Win32Window>> windows;
-  WindowId next = 1;
-  int scale = 1;
-  bool fullscreen = false;
-  Cursor cursor = Cursor::Arrow;
+  std::vector<Win32Window*> windows;  // the live ones, to find a message's window
   HCURSOR arrow = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   HCURSOR cross = LoadCursorW(nullptr, MAKEINTRESOURCEW(32515));  // IDC_CROSS
+  HCURSOR cursor = arrow;
 
-  WindowId create(const WindowOptions& opts, int screenHeight) {
-    if (options.scale <= 0) {
-      // The largest scale at which every window of the program fits comfortably.
-      const int s = suggestedScale(opts.clientHeight, Win32Window::decorationHeight(opts.titleBar), screenHeight);
-      if (windows.empty() || s < scale) {
-        scale = s;
-        for (auto& [id, w] : windows) w->setScale(s);
-      }
-    }
-    auto w = std::make_unique<Win32Window>(windowClass, opts, scale, dpi, *this);
-    const WindowId id = next++;
-    windows.emplace(id, std::move(w));
-    return id;
-  }
-  void show(Win32Window& w) {
-    w.setVisible(true);
-    if (w.titled()) w.setFullscreen(fullscreen);
-    w.activate();
-  }
-  void toggleFullscreen() {
-    fullscreen = !fullscreen;
-    for (auto& [id, w] : windows)
-      if (w->titled() && w->visible()) w->setFullscreen(fullscreen);
-  }
-  HCURSOR shape() const { return cursor == Cursor::Cross ? cross : arrow; }
-  std::pair<WindowId, Win32Window*> byHandle(HWND h) {
-    for (auto& [id, win] : windows)
-      if (win->hwnd() == h) return {id, win.get()};
-    return {0, nullptr};
-  }
-  Win32Window& at(WindowId id) {
-    auto it = windows.find(id);
-    if (it == windows.end()) throw std::logic_error("no such window");
-    return *it->second;
+  Win32Window* byHandle(HWND h) const {
+    for (Win32Window* w : windows)
+      if (w->hwnd() == h) return w;
+    return nullptr;
   }
 
   bool handle(HWND h, UINT m, WPARAM w, LPARAM l, LRESULT& result) override;
@@ -92,7 +46,7 @@ struct Win32Backend::Impl final : MessageHandler {
 
 // The window procedure: the window's own upkeep here, input through translateMessage.
 bool Win32Backend::Impl::handle(HWND h, UINT m, WPARAM w, LPARAM l, LRESULT& result) {
-  auto [id, win] = byHandle(h);
+  Win32Window* win = byHandle(h);
   if (!win) return false;
   switch (m) {
     case WM_PAINT:
@@ -106,7 +60,7 @@ bool Win32Backend::Impl::handle(HWND h, UINT m, WPARAM w, LPARAM l, LRESULT& res
       return true;
     case WM_SETCURSOR:
       if (LOWORD(l) != HTCLIENT) return false;
-      SetCursor(shape());
+      SetCursor(cursor);
       result = TRUE;
       return true;
     case 0x02E0:  // WM_DPICHANGED
@@ -114,64 +68,48 @@ bool Win32Backend::Impl::handle(HWND h, UINT m, WPARAM w, LPARAM l, LRESULT& res
       return true;
     default: break;
   }
-  const Translated t = translateMessage(m, w, l, {id, win->titled(), win->view(), shiftState(), highSurrogate});
+  const Translated t = translateMessage(m, w, l, {win->id(), shiftState(), highSurrogate});
   highSurrogate = t.highSurrogate;
   if (t.capture == Translated::Capture::Take) SetCapture(h);
   if (t.capture == Translated::Capture::Release) ReleaseCapture();
-  if (t.toggleFullscreen) toggleFullscreen();
-  if (t.event) pump.post(*t.event);
+  if (t.input) pump.post(*t.input);
   return t.handled;
 }
 
-Win32Backend::Win32Backend(Win32Options options) : impl_(std::make_unique<Impl>()) {
-  impl_->options = std::move(options);
-  if (impl_->options.scale > 0) impl_->scale = std::clamp(impl_->options.scale, 1, kMaxScale);
+Win32Backend::Win32Backend(std::vector<std::wstring> soundFolders)
+    : impl_(std::make_unique<Impl>()),
+      sound_(std::make_unique<WaveOutput>()),
+      files_(std::make_unique<Win32SoundFiles>(std::move(soundFolders))) {}
+
+// The windows are the core's and gone by now.
+Win32Backend::~Win32Backend() = default;
+
+std::unique_ptr<DisplayWindow> Win32Backend::create(WindowId id, const WindowOptions& opts, int scale) {
+  return std::make_unique<Win32Window>(impl_->windowClass, impl_->windows, id, opts, scale, impl_->dpi, *impl_);
 }
-
-Win32Backend::~Win32Backend() {
-  impl_->audio.reset();
-  impl_->output.reset();
-  // One at a time, the last first: a window's last messages may look for the others.
-  while (!impl_->windows.empty()) impl_->windows.erase(std::prev(impl_->windows.end()));
-}
-
-int Win32Backend::scale() const { return impl_->scale; }
-
-WindowId Win32Backend::createWindow(const WindowOptions& opts) { return impl_->create(opts, screenHeight()); }
-
-void Win32Backend::destroyWindow(WindowId id) { impl_->windows.erase(id); }
-
-void Win32Backend::showWindow(WindowId id, bool shown) {
-  Win32Window& w = impl_->at(id);
-  if (shown) impl_->show(w);
-  else w.setVisible(false);
-}
-
-Rect Win32Backend::windowFrame(WindowId id) { return impl_->at(id).frame(); }
-
-void Win32Backend::moveWindowFrame(WindowId id, int left, int top) { impl_->at(id).moveFrame(left, top); }
 
 int Win32Backend::screenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
 
 int Win32Backend::screenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
 
-void Win32Backend::present(WindowId id, const Surface& client, const Rect& dirty) {
-  impl_->at(id).present(client, dirty);
+// Windows draws both frames; the scale is chosen, as it always was, by the play window's
+// title bar and borders.
+WindowSystem::Frame Win32Backend::frameOf(bool titleBar) {
+  return {0, titleBar ? GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFIXEDFRAME) : 0};
 }
 
 void Win32Backend::setCursor(Cursor c) {
-  if (c == impl_->cursor) return;
-  impl_->cursor = c;
-  SetCursor(impl_->shape());
+  impl_->cursor = c == Cursor::Cross ? impl_->cross : impl_->arrow;
+  SetCursor(impl_->cursor);
 }
 
-TextBitmap Win32Backend::renderText(const FontSpec& font, std::string_view utf8) { return impl_->text.render(font, utf8); }
+TextBitmap Win32Backend::render(const FontSpec& font, std::string_view utf8) { return impl_->text.render(font, utf8); }
 
 Micros Win32Backend::now() { return impl_->pump.now(); }
 
-bool Win32Backend::waitEvent(InputEvent& ev, Micros deadline) { return impl_->pump.wait(ev, deadline); }
+bool Win32Backend::wait(RawInput& in, Micros deadline) { return impl_->pump.wait(in, deadline); }
 
-bool Win32Backend::pollEvent(InputEvent& ev) { return impl_->pump.poll(ev); }
+bool Win32Backend::poll(RawInput& in) { return impl_->pump.poll(in); }
 
 std::uint64_t Win32Backend::randomSeed() {
   FILETIME ft;
@@ -180,16 +118,6 @@ std::uint64_t Win32Backend::randomSeed() {
   QueryPerformanceCounter(&c);
   return (std::uint64_t(ft.dwHighDateTime) << 32 | ft.dwLowDateTime) ^ std::uint64_t(c.QuadPart) ^
          (std::uint64_t(GetCurrentProcessId()) << 48);
-}
-
-MciDevice& Win32Backend::mci() {
-  // Made when the game first talks to the player, while the play window loads.
-  if (!impl_->audio) {
-    impl_->output = std::make_unique<WaveOutput>();
-    impl_->files = std::make_unique<Win32SoundFiles>(impl_->options.soundFolders);
-    impl_->audio = std::make_unique<SoundPlayer>(*impl_->output, *impl_->files);
-  }
-  return *impl_->audio;
 }
 
 }  // namespace kh

@@ -54,8 +54,7 @@ std::vector<std::string> commandLineArguments() {
   return args;
 }
 
-void reportFatal(std::string_view message) {
-  reportProblem(message);
+void showFatalBox(std::string_view message) {
   box(std::string("Knuffelhatz cannot go on:\n\n") + std::string(message), MB_ICONERROR);
 }
 

@@ -1,18 +1,32 @@
 #include "Win32ScoreStore.h"
 
-#include "Report.h"
 #include "Win32File.h"
 
 namespace kh::win32 {
 
 namespace {
 
-// The lock on the score's two bytes, shared for reading, exclusive for storing.
+// The lock on the score's two bytes, shared for reading, exclusive for storing. Another copy
+// holds it for a moment only, so this waits two seconds at most, never for ever.
 class RangeLock {
  public:
-  RangeLock(HANDLE h, bool exclusive) : h_(h) {
-    OVERLAPPED ov{};
-    locked_ = LockFileEx(h_, exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0, 0, 2, 0, &ov);
+  RangeLock(HANDLE h, bool exclusive, std::string& why) : h_(h) {
+    const DWORD flags = (exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0) | LOCKFILE_FAIL_IMMEDIATELY;
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
+      OVERLAPPED ov{};
+      if ((locked_ = LockFileEx(h_, flags, 0, 2, 0, &ov))) return;
+      const DWORD err = GetLastError();
+      if (err != ERROR_LOCK_VIOLATION) {
+        why = errorText(err);
+        return;
+      }
+      if (GetTickCount64() - start >= 2000) {
+        why = "another program keeps it locked";
+        return;
+      }
+      Sleep(10);
+    }
   }
   ~RangeLock() {
     OVERLAPPED ov{};
@@ -27,9 +41,8 @@ class RangeLock {
   bool locked_ = false;
 };
 
-// Two bytes, one byte (taken as the low byte) or none at all (0); -1 on an error.
-long long readScore(HANDLE h, std::int16_t& score, unsigned char (&b)[2]) {
-  b[0] = b[1] = 0;
+// Up to two bytes from offset 0; -1 on an error.
+long long readPrefix(HANDLE h, unsigned char (&b)[2]) {
   long long have = 0;
   while (have < 2) {
     const long long n = readAt(h, b + have, DWORD(2 - have), std::uint64_t(have));
@@ -37,67 +50,59 @@ long long readScore(HANDLE h, std::int16_t& score, unsigned char (&b)[2]) {
     if (n == 0) break;
     have += n;
   }
-  score = std::int16_t(std::uint16_t(b[0] | (b[1] << 8)));
   return have;
 }
 
 }  // namespace
 
-void Win32ScoreStore::report(const std::string& what, const std::string& why) {
-  // The same trouble is told once, not again at the end of every game.
-  const std::string line = "cannot " + what + " the best score in \"" + narrow(path_) + "\": " + why;
-  if (reported_.insert(line).second) reportProblem(line);
+std::string Win32ScoreStore::where() const {
+  // Appended, not added up: GCC 12 warns falsely about "\"" + std::string.
+  std::string quoted = "\"";
+  quoted += narrow(path_);
+  quoted += '"';
+  return quoted;
 }
 
-std::optional<std::int16_t> Win32ScoreStore::read() {
-  std::string why;
+std::optional<ScoreBytes::Bytes> Win32ScoreStore::read(std::string& why) {
   const Handle h = openPlain(path_, GENERIC_READ, true, why);
-  if (!h) {
-    report("read", why);
+  if (!h) return std::nullopt;
+  const RangeLock lock(h.get(), false, why);
+  if (!lock) return std::nullopt;
+  unsigned char b[2] = {0, 0};
+  const long long length = readPrefix(h.get(), b);
+  if (length < 0) {
+    why = errorText(GetLastError());
     return std::nullopt;
   }
-  const RangeLock lock(h.get(), false);
-  std::int16_t score = 0;
-  unsigned char b[2];
-  if (!lock || readScore(h.get(), score, b) < 0) {
-    report("read", errorText(GetLastError()));
-    return std::nullopt;
-  }
-  return score;
+  return Bytes(b, b + length);
 }
 
-bool Win32ScoreStore::write(std::int16_t score) {
-  std::string why;
+bool Win32ScoreStore::update(const Decide& decide, std::string& why) {
   const Handle h = openPlain(path_, GENERIC_READ | GENERIC_WRITE, true, why);
-  if (!h) {
-    report("store", why);
-    return false;
-  }
-  const RangeLock lock(h.get(), true);
-  std::int16_t stored = 0;
-  unsigned char old[2];
-  const long long oldLength = lock ? readScore(h.get(), stored, old) : -1;
+  if (!h) return false;
+  const RangeLock lock(h.get(), true, why);
+  if (!lock) return false;
+  // Read again under the lock: another copy may have stored a higher score meanwhile.
+  unsigned char old[2] = {0, 0};
+  const long long oldLength = readPrefix(h.get(), old);
   if (oldLength < 0) {
-    report("store", errorText(GetLastError()));
+    why = errorText(GetLastError());
     return false;
   }
-  // Another copy of the game may have stored a better one meanwhile.
-  if (stored >= score) return true;
-  const auto v = std::uint16_t(score);
-  const unsigned char b[2] = {static_cast<unsigned char>(v & 0xff), static_cast<unsigned char>(v >> 8)};
+  const auto b = decide(Bytes(old, old + oldLength));
+  if (!b) return true;
   // One call: the file holds the old two bytes or the new ones.
-  const long long n = writeAt(h.get(), b, 2, 0);
+  const long long n = writeAt(h.get(), b->data(), 2, 0);
   if (n == 2) return true;
-  const DWORD err = n < 0 ? GetLastError() : ERROR_DISK_FULL;
+  why = errorText(n < 0 ? GetLastError() : ERROR_DISK_FULL);
   if (n > 0) {
     // Only part of it went in: put back what was there.
     LARGE_INTEGER end{};
     end.QuadPart = oldLength;
     if (writeAt(h.get(), old, DWORD(oldLength), 0) < 0 ||
         (oldLength < 2 && !(SetFilePointerEx(h.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(h.get()))))
-      report("restore", errorText(GetLastError()));
+      why += "; the old bytes could not be put back: " + errorText(GetLastError());
   }
-  report("store", errorText(err));
   return false;
 }
 

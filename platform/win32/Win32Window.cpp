@@ -83,17 +83,18 @@ HICON makeIcon(const Surface& s, Pixel transparent) {
 
 }  // namespace
 
-Win32Window::Win32Window(const WindowClass& windowClass, const WindowOptions& opts, int scale, const DpiFunctions& dpi,
-                         MessageHandler& handler)
-    : dpi_(dpi),
-      titled_(opts.titleBar),
+Win32Window::Win32Window(const WindowClass& windowClass, std::vector<Win32Window*>& windows, WindowId id,
+                         const WindowOptions& opts, int scale, const DpiFunctions& dpi, MessageHandler& handler)
+    : windows_(windows),
+      id_(id),
+      dpi_(dpi),
       centred_(opts.centred),
       pictureW_(opts.clientWidth),
       pictureH_(opts.clientHeight),
       scale_(scale) {
   // The play window: a fixed single border, a caption and the control menu alone. The title
   // window: a dialog border and nothing else, kept off the taskbar.
-  style_ = titled_ ? (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU) : (WS_POPUP | WS_DLGFRAME);
+  style_ = opts.titleBar ? (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU) : (WS_POPUP | WS_DLGFRAME);
   exStyle_ = opts.skipTaskbar ? WS_EX_TOOLWINDOW : 0;
   const SIZE outer = outerSize(pictureW_ * scale_, pictureH_ * scale_);
   int x = CW_USEDEFAULT, y = CW_USEDEFAULT;
@@ -104,6 +105,7 @@ Win32Window::Win32Window(const WindowClass& windowClass, const WindowOptions& op
   hwnd_ = CreateWindowExW(exStyle_, windowClass.name(), widen(opts.caption).c_str(), style_, x, y, outer.cx, outer.cy,
                           nullptr, nullptr, GetModuleHandleW(nullptr), &handler);
   if (!hwnd_) throw std::runtime_error("cannot create a window: " + errorText(GetLastError()));
+  windows_.push_back(this);
   // On another monitor's DPI the frame differs: size it again for the one it is on.
   const SIZE fitted = outerSize(pictureW_ * scale_, pictureH_ * scale_);
   if (fitted.cx != outer.cx || fitted.cy != outer.cy)
@@ -115,6 +117,8 @@ Win32Window::Win32Window(const WindowClass& windowClass, const WindowOptions& op
 }
 
 Win32Window::~Win32Window() {
+  // Its last messages are Windows' own.
+  std::erase(windows_, this);
   if (hwnd_) DestroyWindow(hwnd_);
   if (icon_) DestroyIcon(icon_);
 }
@@ -128,15 +132,12 @@ SIZE Win32Window::outerSize(int clientW, int clientH) const {
   return {r.right - r.left, r.bottom - r.top};
 }
 
-int Win32Window::decorationHeight(bool titled) {
-  return titled ? GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFIXEDFRAME) : 0;
-}
-
-void Win32Window::setVisible(bool shown) { ShowWindow(hwnd_, shown ? SW_SHOW : SW_HIDE); }
-
-bool Win32Window::visible() const { return IsWindowVisible(hwnd_); }
-
-void Win32Window::activate() {
+void Win32Window::show(bool shown) {
+  if (!shown) {
+    ShowWindow(hwnd_, SW_HIDE);
+    return;
+  }
+  ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
   SetFocus(hwnd_);
   UpdateWindow(hwnd_);
@@ -173,7 +174,7 @@ void Win32Window::setFullscreen(bool on) {
   resized();
 }
 
-Rect Win32Window::frame() const {
+Rect Win32Window::frame() {
   if (fullscreen_) return {windowed_.left, windowed_.top, windowed_.right - windowed_.left, windowed_.bottom - windowed_.top};
   RECT r{};
   GetWindowRect(hwnd_, &r);
@@ -189,7 +190,7 @@ void Win32Window::moveFrame(int left, int top) {
   SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-Viewport Win32Window::view() const {
+Viewport Win32Window::view() {
   RECT c{};
   GetClientRect(hwnd_, &c);
   return Viewport::fit(pictureW_, pictureH_, c.right - c.left, c.bottom - c.top);
@@ -197,15 +198,15 @@ Viewport Win32Window::view() const {
 
 void Win32Window::present(const Surface& client, const Rect& dirty) {
   client_ = &client;
-  show(dirty);
+  draw(dirty);
 }
 
 void Win32Window::resized() {
-  if (client_) show(std::nullopt);
+  if (client_) draw(std::nullopt);
   else InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
-void Win32Window::show(const std::optional<Rect>& dirty) {
+void Win32Window::draw(const std::optional<Rect>& dirty) {
   RECT c{};
   GetClientRect(hwnd_, &c);
   const int cw = c.right - c.left, ch = c.bottom - c.top;

@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "Platform.h"
 #include "Viewport.h"
@@ -45,45 +46,41 @@ class Dib {
 
 // One top-level window: its frame, its picture enlarged by a whole scale into a DIB that
 // GDI copies to the screen, and full screen when asked. Only what a window does: which
-// scale, which window goes to the full screen and when is the backend's choice.
-class Win32Window {
+// scale, which window goes to the full screen and when is the core's choice.
+class Win32Window : public DisplayWindow {
  public:
-  // `handler` answers the window's messages from its creation on.
-  Win32Window(const WindowClass& windowClass, const WindowOptions& opts, int scale, const DpiFunctions& dpi,
-              MessageHandler& handler);
-  ~Win32Window();
+  // `handler` answers its messages, finding it in `windows` while it lives. Throws
+  // std::runtime_error when it cannot be made.
+  Win32Window(const WindowClass& windowClass, std::vector<Win32Window*>& windows, WindowId id, const WindowOptions& opts,
+              int scale, const DpiFunctions& dpi, MessageHandler& handler);
+  ~Win32Window() override;
   Win32Window(const Win32Window&) = delete;
   Win32Window& operator=(const Win32Window&) = delete;
 
   HWND hwnd() const { return hwnd_; }
-  bool titled() const { return titled_; }
-  int pictureHeight() const { return pictureH_; }
-  // The height a frame with or without title bar adds to a window's client area.
-  static int decorationHeight(bool titled);
+  WindowId id() const { return id_; }
 
-  void setVisible(bool shown);
-  bool visible() const;
-  void activate();  // to the front, with the keyboard
-  void setScale(int scale);
-  void setFullscreen(bool on);
-  bool fullscreen() const { return fullscreen_; }
-  Rect frame() const;  // as a window, also while on the full screen
-  void moveFrame(int left, int top);
+  void show(bool shown) override;
+  void setScale(int scale) override;
+  void setFullscreen(bool on) override;
+  Rect frame() override;  // as a window, also while on the full screen
+  void moveFrame(int left, int top) override;
+  void present(const Surface& client, const Rect& dirty) override;
+  Viewport view() override;  // how the picture lies on the client area as it is now
 
-  void present(const Surface& client, const Rect& dirty);
   void paint();                // WM_PAINT: the last picture again
   void resized();              // WM_SIZE: everything again at the new size
   void dpiChanged(const RECT& suggested);
-  Viewport view() const;  // how the picture lies on the client area as it is now
 
  private:
   SIZE outerSize(int clientW, int clientH) const;
-  void show(const std::optional<Rect>& dirty);
+  void draw(const std::optional<Rect>& dirty);
 
+  std::vector<Win32Window*>& windows_;
+  WindowId id_;
   HWND hwnd_ = nullptr;
   HICON icon_ = nullptr;
   const DpiFunctions& dpi_;
-  bool titled_ = true;
   bool centred_ = false;
   DWORD style_ = 0, exStyle_ = 0;
   int pictureW_ = 0, pictureH_ = 0, scale_ = 1;

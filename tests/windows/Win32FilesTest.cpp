@@ -3,13 +3,18 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "ScoreStore.h"
+#include "Win32File.h"
 #include "Win32ScoreStore.h"
 #include "Win32SoundFiles.h"
+#include "Win32Strings.h"
 
 namespace kh::win32 {
 namespace {
@@ -38,9 +43,12 @@ struct Folder {
   }
 };
 
+// The store as the game uses it, through the core's decoding.
+BestScore scoreIn(const fs::path& file) { return BestScore(std::make_unique<Win32ScoreStore>(file.wstring())); }
+
 TEST(Win32ScoreStore, MadeAtFirstReadThenTwoBytesUnderAWideName) {
   Folder d;
-  Win32ScoreStore store((d.path / L"Hi.wbh").wstring());
+  BestScore store = scoreIn(d.path / L"Hi.wbh");
   EXPECT_EQ(store.read(), std::int16_t(0));
   EXPECT_TRUE(fs::exists(d.path / L"Hi.wbh"));
   EXPECT_EQ(fs::file_size(d.path / L"Hi.wbh"), 0u);
@@ -54,20 +62,43 @@ TEST(Win32ScoreStore, MadeAtFirstReadThenTwoBytesUnderAWideName) {
 TEST(Win32ScoreStore, KeepsAHigherScoreAndTheBytesAfterTheFirstTwo) {
   Folder d;
   d.put(L"Hi.wbh", std::string("\x2c\x01xyz", 5));  // 300, then three bytes of something else
-  Win32ScoreStore store((d.path / L"Hi.wbh").wstring());
+  BestScore store = scoreIn(d.path / L"Hi.wbh");
   EXPECT_TRUE(store.write(100));
   EXPECT_EQ(store.read(), std::int16_t(300));
   EXPECT_TRUE(store.write(345));
   EXPECT_EQ(d.bytes(L"Hi.wbh"), (std::vector<char>{'\x59', '\x01', 'x', 'y', 'z'}));
 }
 
-TEST(Win32ScoreStore, RefusesAFolderUnderTheName) {
+TEST(Win32ScoreStore, RefusesAFolderUnderTheNameAndSaysSoNamingIt) {
   Folder d;
   fs::create_directory(d.path / L"Hi.wbh");
-  Win32ScoreStore store((d.path / L"Hi.wbh").wstring());
+  BestScore store = scoreIn(d.path / L"Hi.wbh");
+  testing::internal::CaptureStderr();
   EXPECT_EQ(store.read(), std::nullopt);
   EXPECT_FALSE(store.write(20));
+  const std::string where = "\"" + narrow((d.path / L"Hi.wbh").wstring()) + "\": it is a folder\n";
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "knuffelhatz: cannot read the best score in " + where +
+                                                        "knuffelhatz: cannot store the best score in " + where);
   EXPECT_TRUE(fs::is_directory(d.path / L"Hi.wbh"));
+}
+
+TEST(Win32ScoreStore, ALockHeldElsewhereIsWaitedForTwoSecondsAtMost) {
+  Folder d;
+  d.put(L"Hi.wbh", "\x2c\x01");
+  std::string why;
+  const Handle other = openPlain((d.path / L"Hi.wbh").wstring(), GENERIC_READ | GENERIC_WRITE, false, why);
+  ASSERT_TRUE(other) << why;
+  OVERLAPPED ov{};
+  ASSERT_TRUE(LockFileEx(other.get(), LOCKFILE_EXCLUSIVE_LOCK, 0, 2, 0, &ov));
+  Win32ScoreStore store((d.path / L"Hi.wbh").wstring());
+  const ULONGLONG t0 = GetTickCount64();
+  EXPECT_FALSE(store.update([](const ScoreBytes::Bytes&) { return std::array<std::uint8_t, 2>{1, 2}; }, why));
+  EXPECT_EQ(why, "another program keeps it locked");
+  EXPECT_GE(GetTickCount64() - t0, 1500u);
+  EXPECT_LT(GetTickCount64() - t0, 5000u);
+  EXPECT_EQ(d.bytes(L"Hi.wbh"), (std::vector<char>{'\x2c', '\x01'}));
+  UnlockFileEx(other.get(), 0, 2, 0, &ov);
+  EXPECT_TRUE(store.read(why)) << why;
 }
 
 TEST(Win32SoundFiles, FirstFolderWinsAndOnlyPlainFilesWithinTheLimit) {

@@ -30,8 +30,10 @@ int main() {
   kh::win32::attachConsole();
   wchar_t tmp[MAX_PATH];
   GetTempPathW(MAX_PATH, tmp);
-  kh::Win32Backend backend(kh::Win32Options{1, {}});
-  kh::App app(backend);
+  kh::Win32Backend backend;
+  kh::AppOptions options;
+  options.scale = 1;
+  kh::App app(backend.platform, options);
   const kh::Catalogue pictures;
   kh::Game game(app, pictures, std::make_unique<kh::win32::Win32ScoreStore>(std::wstring(tmp) + L"kh-measure-Hi.wbh"));
   game.splash.Show();
@@ -63,7 +65,7 @@ int main() {
   std::vector<double> iv;
   for (std::size_t i = 1; i < ticks.size(); ++i) iv.push_back(double(ticks[i] - ticks[i - 1]) / 1000.0);
   std::sort(iv.begin(), iv.end());
-  std::printf("scale %d\n", backend.scale());
+  std::printf("scale %d\n", app.desktop().scale());
   if (!iv.empty())
     std::printf("motion timer: %zu intervals, median %.2f ms, p99 %.2f ms, max %.2f ms\n", iv.size(), iv[iv.size() / 2],
                 iv[iv.size() * 99 / 100], iv.back());

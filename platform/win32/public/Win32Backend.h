@@ -4,48 +4,44 @@
 #include <vector>
 
 #include "Platform.h"
+#include "SoundOutput.h"
 
 namespace kh {
 
-// How the Windows backend is set up.
-struct Win32Options {
-  int scale = 0;  // whole-number window scale, 1..8; 0 picks one that suits the screen
-  std::vector<std::wstring> soundFolders;  // where sound files are looked for, first match wins
-};
-
 // Real windows through plain Win32: each window's pixels enlarged by a whole scale into a
-// DIB section that GDI copies to the screen; F11 and Alt+Enter put the play window (the one
-// with a title bar) on the full screen. Text through GDI, sound through waveOut, time from
-// the performance counter, waits on a high-resolution waitable timer.
-class Win32Backend : public Backend {
+// DIB section that GDI copies to the screen. Text through GDI, sound through waveOut, time
+// from the performance counter, waits on a high-resolution waitable timer.
+class Win32Backend : public WindowSystem, public Events, public TextRenderer {
  public:
-  explicit Win32Backend(Win32Options options = {});
+  // Sound files named without a folder are looked for in `soundFolders`, first match wins.
+  explicit Win32Backend(std::vector<std::wstring> soundFolders = {});
   ~Win32Backend() override;
   Win32Backend(const Win32Backend&) = delete;
   Win32Backend& operator=(const Win32Backend&) = delete;
 
-  WindowId createWindow(const WindowOptions& opts) override;
-  void destroyWindow(WindowId id) override;
-  void showWindow(WindowId id, bool shown) override;
-  Rect windowFrame(WindowId id) override;
-  void moveWindowFrame(WindowId id, int left, int top) override;
+  // WindowSystem
+  std::unique_ptr<DisplayWindow> create(WindowId id, const WindowOptions& opts, int scale) override;
   int screenWidth() override;
   int screenHeight() override;
-  void present(WindowId id, const Surface& client, const Rect& dirty) override;
+  Frame frameOf(bool titleBar) override;
   void setCursor(Cursor c) override;
-  TextBitmap renderText(const FontSpec& font, std::string_view utf8) override;
+  // TextRenderer
+  TextBitmap render(const FontSpec& font, std::string_view utf8) override;
+  // Events
   Micros now() override;
-  bool waitEvent(InputEvent& ev, Micros deadline) override;
-  bool pollEvent(InputEvent& ev) override;
+  bool wait(RawInput& in, Micros deadline) override;
+  bool poll(RawInput& in) override;
   std::uint64_t randomSeed() override;
-  MciDevice& mci() override;
-
-  int scale() const;
 
   struct Impl;
 
  private:
   std::unique_ptr<Impl> impl_;
+  std::unique_ptr<SoundOutput> sound_;  // waveOut
+  std::unique_ptr<SoundFiles> files_;
+
+ public:
+  Platform platform{*this, *this, *this, *sound_, *files_};
 };
 
 }  // namespace kh

@@ -16,7 +16,7 @@ bool attachConsole();
 // Help and usage: printed when stdout leads somewhere, else shown in a message box.
 void say(std::string_view text, bool error);
 
-// The program must stop: one line on stderr and a message box.
-void reportFatal(std::string_view message);
+// The program must stop: the message in a message box (the line on stderr is the program's).
+void showFatalBox(std::string_view message);
 
 }  // namespace kh::win32
