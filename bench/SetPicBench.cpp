@@ -42,7 +42,7 @@ std::filesystem::path scoreFile() {
 // crosshair in the middle. Every layer of a frame is drawn.
 struct Play {
   HeadlessBackend be;
-  App app{be};
+  App app{be.platform, be.options()};
   Game game{app, pictures(), std::make_unique<HighScoreFile>(scoreFile())};
   Form1& f1 = game.form1;
 

@@ -24,20 +24,7 @@ const Catalogue& pictures() {
   return c;
 }
 
-// The headless backend, telling us when a window is made or shown.
-struct WatchedBackend : HeadlessBackend {
-  std::function<void(const WindowOptions&)> onCreate;
-  std::function<void(WindowId, bool)> onShow;
-  WindowId createWindow(const WindowOptions& opts) override {
-    const WindowId id = HeadlessBackend::createWindow(opts);
-    if (onCreate) onCreate(opts);
-    return id;
-  }
-  void showWindow(WindowId id, bool shown) override {
-    HeadlessBackend::showWindow(id, shown);
-    if (onShow) onShow(id, shown);
-  }
-};
+using WatchedBackend = HeadlessBackend;
 
 std::vector<std::uint8_t> fileBytes(const std::filesystem::path& p) {
   std::ifstream in(p, std::ios::binary);
@@ -57,7 +44,7 @@ struct Player::Impl {
   std::filesystem::path file;
   std::optional<std::vector<std::uint8_t>> initial;
   WatchedBackend be;
-  App app{be};
+  App app{be.platform, be.options()};
   Game game;
   Form1& f1 = game.form1;
   frmSplash& splash = game.splash;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "Backend.h"
+#include "Platform.h"
 
 namespace kh::play {
 

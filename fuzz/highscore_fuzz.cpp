@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), std::streamsize(size));
   }
-  kh::HighScoreFile hs(file);
+  kh::BestScore hs(std::make_unique<kh::HighScoreFile>(file));
   const auto v = hs.read();
   const std::int16_t want = size == 0 ? 0 : size == 1 ? data[0] : std::int16_t(std::uint16_t(data[0] | (data[1] << 8)));
   if (!v) fail("a readable file was not read");

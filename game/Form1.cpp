@@ -48,7 +48,7 @@ Form1::Form1(App& app, const Catalogue& pictures, frmSplash& splash)
       Timer1(*this, 10, false),
       Timer2(*this, 10, true),
       Timer3(*this, 1000, true),
-      MM1(app.backend()),
+      MM1(app),
       Back(holder(pictures, "Back")),
       Land(holder(pictures, "Land")),
       LandMsk(holder(pictures, "LandMsk")),
@@ -78,7 +78,7 @@ void Form1::Form_Load() {
   Label3.setCaption("Schuss: " + (shots ? std::to_string(*shots) : std::string()));  // Empty joins as ""
   s_.respawn = true;
   s_.arcSine = 0;
-  rnd_.seed(app().backend().randomSeed());
+  rnd_.seed(app().desktop().randomSeed());
   NewWibbel();  // scrollX is still unset here, so the first flight starts as if the view were at 0
   s_.arcAngle = 0;
   Timer1.setEnabled(true);

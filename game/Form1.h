@@ -82,6 +82,7 @@ class Form1 : public Form {
 
  protected:
   void Form_Load() override;
+  std::vector<const Label*> spokenLabels() const override { return {&Label2, &Label1, &Label3}; }
 
  private:
   void aboutToShow() override;

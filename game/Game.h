@@ -10,8 +10,9 @@ namespace kh {
 struct Game {
   frmSplash splash;
   Form1 form1;
-  Game(App& app, const Catalogue& pictures, std::unique_ptr<ScoreStore> scores)
-      : splash(app, pictures, form1, std::move(scores)), form1(app, pictures, splash) {}
+  // The best score is kept in the platform's bytes, as BestScore reads and writes them.
+  Game(App& app, const Catalogue& pictures, std::unique_ptr<ScoreBytes> scores)
+      : splash(app, pictures, form1, std::make_unique<BestScore>(std::move(scores))), form1(app, pictures, splash) {}
 };
 
 }  // namespace kh

@@ -1,5 +1,5 @@
 #pragma once
-#include "Backend.h"
+#include "Platform.h"
 
 // Where things are in the play window and how fast they move: the numbers the tools and the
 // tests that drive the game from outside need too, kept here once.

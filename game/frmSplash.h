@@ -33,6 +33,7 @@ class frmSplash : public Form {
 
  protected:
   void Form_Load() override;
+  std::vector<const Label*> spokenLabels() const override { return {&Label1, &Label3, &Label5}; }
   void Form_KeyPress(int& keyAscii) override;
 
  private:

@@ -23,6 +23,7 @@
 #include "Design.h"
 #include "Harness.h"
 #include "Report.h"
+#include "PosixSoundFiles.h"
 #include "SdlAudio.h"
 
 namespace kh::test {
@@ -30,22 +31,12 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Every write goes to the recorder and to the real sound player.
-class Tee : public MciDevice {
- public:
-  Tee(MciDevice& a, MciDevice& b) : a_(a), b_(b) {}
-  void putText(int id, std::string_view v) override { a_.putText(id, v), b_.putText(id, v); }
-  void putBool(int id, bool v) override { a_.putBool(id, v), b_.putBool(id, v); }
-
- private:
-  MciDevice &a_, &b_;
-};
-
+// The headless backend with real sound: SDL's audio playing the files of a folder.
 struct AudibleBackend : HeadlessBackend {
-  SdlSound audio;
-  Tee tee{recorder, audio};
-  explicit AudibleBackend(const std::filesystem::path& sounds) : audio({sounds}) {}
-  MciDevice& mci() override { return tee; }
+  SdlAudio audio;
+  PosixSoundFiles files;
+  Platform audible{*this, *this, *this, audio, files};
+  explicit AudibleBackend(const std::filesystem::path& sounds) : files({sounds}) {}
 };
 
 // A short, plain wave file: mono, 16 bits, 22050 Hz.
@@ -112,7 +103,7 @@ struct BadInput : ::testing::Test {
     testing::internal::CaptureStderr();
     {
       AudibleBackend be(dir);
-      App app(be);
+      App app(be.audible, be.options());
       Game game(app, pictures(), std::make_unique<HighScoreFile>(hi));
       try {
         game.splash.Show();
@@ -333,7 +324,7 @@ TEST_F(BadInput, ScoreFileWriteIsOneCallOldOrNewNeverAMix) {
     put(hi, {0x11, 0x11, 0x77});
     const pid_t child = fork();
     if (child == 0) {
-      HighScoreFile f(hi);
+      BestScore f(std::make_unique<HighScoreFile>(hi));
       for (std::uint16_t v = 0;; ++v) f.write(std::int16_t(v % 2 ? 0x2222 : 0x1111));
     }
     usleep(useconds_t(200 + round * 97 % 1500));
@@ -367,13 +358,13 @@ TEST_F(BadInput, ScoreFileTwoCopiesEndingTogetherNeverLowerTheBest) {
   char x;
   ASSERT_EQ(read(ready[0], &x, 1), 1);
   close(ready[0]), close(ready[1]);
-  HighScoreFile mine(hi);
+  BestScore mine(std::make_unique<HighScoreFile>(hi));
   EXPECT_TRUE(mine.write(140));
   int status = 0;
   waitpid(other, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the file changed while the other copy held it";
   EXPECT_EQ(bytesOf(hi), (Bytes{0xe4, 0x02}));
-  EXPECT_TRUE(HighScoreFile(hi).write(140)) << "a lower score is no failure";
+  EXPECT_TRUE(BestScore(std::make_unique<HighScoreFile>(hi)).write(140)) << "a lower score is no failure";
   EXPECT_EQ(bytesOf(hi), (Bytes{0xe4, 0x02}));
 }
 
@@ -536,7 +527,7 @@ TEST_F(BadInput, AThousandClicksInAThirdOfASecond) {
 
 TEST_F(BadInput, TwoThousandFourHundredKeysOnTheTitle) {
   HeadlessBackend be;
-  App app(be);
+  App app(be.platform, be.options());
   Game g(app, pictures(), std::make_unique<HighScoreFile>(hi));
   g.splash.Show();
   int begun = 0;

@@ -70,7 +70,7 @@ TEST(StartUp, AKeyStartsTheGameInTheCentredPlayWindow) {
   EXPECT_EQ(h.f1.Label1.Caption(), "Punkte: 0");
   EXPECT_EQ(h.f1.Label2.Caption(), "");
   EXPECT_EQ(h.f1.Label3.Caption(), "Schuss: 5");
-  const Rect f = h.be.windowFrame(h.playWindow());
+  const Rect f = h.app.desktop().windowFrame(h.playWindow());
   EXPECT_NEAR(f.x, (1024 - f.w) / 2.0, 0.5);
   EXPECT_NEAR(f.y, (768 - f.h) / 2.0, 0.5);
   EXPECT_TRUE(h.be.window(h.playWindow())->shown);
@@ -208,7 +208,7 @@ TEST(HighScoreFileFailures, TheGameGoesOnAndKeepsTheScoreInMemory) {
   const auto dir = scratchDir();
   std::filesystem::create_directory(dir / "Hi.wbh");
   HeadlessBackend be;
-  App app(be);
+  App app(be.platform, be.options());
   Game g(app, pictures(), std::make_unique<HighScoreFile>(dir / "Hi.wbh"));
   testing::internal::CaptureStderr();
   g.splash.Show();

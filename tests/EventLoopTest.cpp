@@ -32,7 +32,7 @@ struct TestForm : Form {
 
 struct Loop : ::testing::Test {
   HeadlessBackend be;
-  App app{be};
+  App app{be.platform, be.options()};
   TestForm form{app};
   void run(int ms) { app.run(be.clock + Micros(ms) * 1000); }
 };

@@ -64,7 +64,7 @@ TEST(Load, ControlsSitWhereTheLayoutPutsThem) {
 TEST(Load, TheFirstFlightIsChosenAsIfTheViewWereAtTheLeftEnd) {
   for (double u3 : {0.0, 0.3, 0.999}) {
     HeadlessBackend be;
-    App app(be);
+    App app(be.platform, be.options());
     Game g(app, pictures(), std::make_unique<HighScoreFile>(scratchDir() / "Hi.wbh"));
     g.form1.random().script({0.5, 0.5, u3, 0.9});
     g.splash.Show();

@@ -45,7 +45,7 @@ inline std::filesystem::path scratchDir() {
 // The whole program on the headless backend, in virtual time.
 struct Harness {
   HeadlessBackend be;
-  App app{be};
+  App app{be.platform, be.options()};
   std::filesystem::path dir = scratchDir();
   Game game{app, pictures(), std::make_unique<HighScoreFile>(dir / "Hi.wbh")};
   Form1& f1 = game.form1;

@@ -1,4 +1,4 @@
-// SDL's events as the game's input, without a display.
+// SDL's events as raw input, without a display.
 #include <gtest/gtest.h>
 
 #include "InputTranslation.h"
@@ -6,60 +6,59 @@
 namespace kh {
 namespace {
 
-// The title window (338x179 inside a 3-pixel frame) at scale 2 on a desktop that gives it
-// 2 device pixels per window coordinate; and the play window.
+// The title window at 344x185 window coordinates on a desktop that gives it 2 device pixels
+// per coordinate; and the play window.
 std::vector<WindowState> windows() {
-  WindowState title;
-  title.id = 1;
-  title.sdlId = 7;
-  title.width = 344;
-  title.height = 185;
-  title.view = Viewport::fit(344, 185, 4 * 344, 4 * 185);
-  title.view.inset = 3;
-  WindowState play;
-  play.id = 2;
-  play.sdlId = 8;
-  play.titled = true;
-  play.width = play.height = 100;
-  play.view = Viewport::fit(100, 100, 100, 100);
-  return {title, play};
+  return {{1, 7, 344, 185, 688, 370}, {2, 8, 100, 100, 100, 100}};
 }
 
-TEST(InputTranslation, MapsTheMouseOfAScaledWindowToClientPixels) {
+TEST(InputTranslation, MapsTheMouseToDevicePixelsWithButtonsAndModifiers) {
   SDL_Event e{};
   e.type = SDL_MOUSEBUTTONDOWN;
   e.button.windowID = 7;
   e.button.button = SDL_BUTTON_RIGHT;
-  e.button.x = 13;  // device 52, picture 13, client 10
+  e.button.x = 13;
   e.button.y = 23;
   const Translated t = translateInput(e, windows(), KMOD_LSHIFT);
   ASSERT_EQ(t.action, Translated::Action::Input);
-  EXPECT_EQ(t.event.type, InputEvent::Type::MouseDown);
-  EXPECT_EQ(t.event.window, 1);
-  EXPECT_FLOAT_EQ(t.event.x, 10);
-  EXPECT_FLOAT_EQ(t.event.y, 20);
-  EXPECT_EQ(t.event.button, 2);
-  EXPECT_EQ(t.event.shift, 1);
+  EXPECT_EQ(t.input.type, RawInput::Type::PointerDown);
+  EXPECT_EQ(t.input.window, 1);
+  EXPECT_FLOAT_EQ(t.input.x, 26);
+  EXPECT_FLOAT_EQ(t.input.y, 46);
+  EXPECT_EQ(t.input.button, kRightButton);
+  EXPECT_EQ(t.input.shift, kShift);
 
-  e.button.windowID = 99;  // not one of the game's
+  e.type = SDL_MOUSEMOTION;
+  e.motion.windowID = 8;
+  e.motion.state = SDL_BUTTON_LMASK | SDL_BUTTON_MMASK;
+  EXPECT_EQ(translateInput(e, windows(), KMOD_NONE).input.button, kLeftButton | kMiddleButton);
+
+  e.motion.windowID = 99;  // not one of the game's
   EXPECT_EQ(translateInput(e, windows(), KMOD_NONE).action, Translated::Action::None);
 }
 
-TEST(InputTranslation, AltEnterTogglesOnlyThePlayWindowAndEnterTypesCarriageReturn) {
+TEST(InputTranslation, OnlyKeysThatMeanMoreThanTextComeAsKeys) {
   SDL_Event e{};
   e.type = SDL_KEYDOWN;
   e.key.keysym.sym = SDLK_RETURN;
   e.key.keysym.mod = KMOD_LALT;
+  e.key.repeat = 1;
   e.key.windowID = 8;
-  EXPECT_EQ(translateInput(e, windows(), KMOD_LALT).action, Translated::Action::ToggleFullscreen);
-  e.key.windowID = 7;
-  EXPECT_EQ(translateInput(e, windows(), KMOD_LALT).action, Translated::Action::None);
-  e.key.keysym.mod = KMOD_NONE;
-  const Translated t = translateInput(e, windows(), KMOD_NONE);
+  Translated t = translateInput(e, windows(), KMOD_NONE);
   ASSERT_EQ(t.action, Translated::Action::Input);
-  EXPECT_EQ(t.event.type, InputEvent::Type::KeyChar);
-  EXPECT_EQ(t.event.key, 13);
-  EXPECT_EQ(t.event.window, 1);
+  EXPECT_EQ(t.input.type, RawInput::Type::KeyDown);
+  EXPECT_EQ(t.input.key, Key::Enter);
+  EXPECT_EQ(t.input.shift, kAlt) << "the key's own modifiers";
+  EXPECT_TRUE(t.input.repeat);
+  e.key.keysym.sym = SDLK_a;
+  EXPECT_EQ(translateInput(e, windows(), KMOD_NONE).action, Translated::Action::None) << "text comes as text";
+
+  e.type = SDL_TEXTINPUT;
+  e.text.windowID = 7;
+  std::snprintf(e.text.text, sizeof e.text.text, "%s", "\xc3\xa4x");  // ä
+  t = translateInput(e, windows(), KMOD_NONE);
+  EXPECT_EQ(t.input.type, RawInput::Type::Text);
+  EXPECT_EQ(t.input.ch, 0xe4);
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ struct Drawn {
 
 Drawn draw(Rect box, const std::string& caption, Align align) {
   HeadlessBackend be;
-  App app(be);
+  App app(be.platform, be.options());
   LabelForm f(app, box, caption, align);
   f.Show();
   Drawn d;
@@ -67,7 +67,7 @@ TEST(Label, TextIsClippedToItsBox) {
 
 TEST(Label, CoverageBlendsTheColourOverTheBackground) {
   HeadlessBackend be;
-  App app(be);
+  App app(be.platform, be.options());
   LabelForm f(app, {0, 0, 50, 20}, "a", Align::Left);
   f.label.setCaption("a");
   f.Show();

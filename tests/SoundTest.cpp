@@ -9,7 +9,9 @@
 #include <fstream>
 #include <thread>
 
+#include "PosixSoundFiles.h"
 #include "SdlAudio.h"
+#include "SoundPlayer.h"
 #include "Harness.h"
 
 namespace kh::test {
@@ -123,11 +125,17 @@ struct DiskAudio : ::testing::Test {
     std::error_code ec;
     return std::filesystem::exists(out, ec) ? std::size_t(std::filesystem::file_size(out, ec)) / 2 : 0;
   }
-  static void cue(MciDevice& a, const std::string& file) {
-    a.putText(23, "Close");
-    a.putText(22, file);
-    a.putText(23, "Open");
-    a.putText(23, "Play");
+  // The core's player on SDL's audio, reading files as the desktop does.
+  struct SdlSound {
+    SdlAudio output;
+    PosixSoundFiles files;
+    SoundPlayer player{output, files};
+  };
+  static void cue(SdlSound& a, const std::string& file) {
+    a.player.command("Close");
+    a.player.setFileName(file);
+    a.player.command("Open");
+    a.player.command("Play");
   }
   // The device plays on its own thread: poll what it wrote until `done`, for five seconds at most.
   template <class F>
@@ -152,7 +160,7 @@ TEST_F(DiskAudio, ACueIsHeardAtOnceAndTheNextCutsItOff) {
   const std::string loud = wave("a.wbs", 8000, 0.8), louder = wave("b.wbs", 20000, 0.3);
   SdlSound audio;
   ASSERT_TRUE(audio.output.hasDevice());
-  audio.putText(21, "WaveAudio");
+  audio.player.setDeviceType("WaveAudio");
   ASSERT_TRUE(eventually([&] { return written() > 0; })) << "the device runs";
   cue(audio, loud);
   const std::uint64_t startsAt = audio.output.lastPlayFrame();
@@ -188,7 +196,7 @@ TEST_F(DiskAudio, AMissingOrBrokenFileStaysSilentAndIsReportedOnce) {
   std::filesystem::resize_file(dir / "cut.wbs", 30);
   SdlSound audio;
   ASSERT_TRUE(audio.output.hasDevice());
-  audio.putText(21, "WaveAudio");
+  audio.player.setDeviceType("WaveAudio");
   testing::internal::CaptureStderr();
   for (int i = 0; i < 3; ++i)
     for (const char* f : {"missing.wbs", "empty.wbs", "junk.wbs", "cut.wbs"}) cue(audio, (dir / f).string());
@@ -211,7 +219,7 @@ TEST_F(DiskAudio, ADeviceThatStopsIsSaidInOneLineAndOpenedOnceMore) {
   const std::string ok = wave("ok.wbs", 8000, 0.2);
   SdlSound audio;
   ASSERT_TRUE(audio.output.hasDevice());
-  audio.putText(21, "WaveAudio");
+  audio.player.setDeviceType("WaveAudio");
   testing::internal::CaptureStderr();
   for (int i = 0; i < 3; ++i) {
     const bool stopped = eventually([&] { return !audio.output.hasDevice() || audio.output.stopped(); });

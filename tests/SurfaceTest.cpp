@@ -238,7 +238,7 @@ TEST(SurfaceClip, EmptySurfacesAreHarmless) {
 
 TEST(SurfaceFill, ClsWhitensThePersistentImageAndKeepsItsSize) {
   HeadlessBackend be;
-  App app(be);
+  App app(be.platform, be.options());
   Form form(app, FormDesign{});
   PictureBox box(form, 40, 30);
   box.PaintPicture(Surface(40, 30, rgb(1, 2, 3)), 0, 0, Rop::SrcCopy);
@@ -258,7 +258,7 @@ TEST(SurfaceFill, FillCoversEveryPixel) {
 
 TEST(SurfaceFill, ResizingKeepsWhatFitsAndWhitensTheNewArea) {
   HeadlessBackend be;
-  App app(be);
+  App app(be.platform, be.options());
   Form form(app, FormDesign{});
   PictureBox box(form, 112, 105);  // the design size; the play window's load makes it 400 x 250
   box.PaintPicture(Surface(112, 105, rgb(5, 5, 5)), 0, 0, Rop::SrcCopy);

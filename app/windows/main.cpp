@@ -13,9 +13,15 @@
 #include "Options.h"
 #include "Report.h"
 #include "Win32Backend.h"
-#include "Win32Files.h"
-#include "Win32Report.h"
-#include "Win32Util.h"
+#include "Win32Places.h"
+#include "Win32Program.h"
+#include "Win32ScoreStore.h"
+#include "Win32Strings.h"
+
+// Plain C++ on the backend's public headers: windows.h stays inside the backend.
+#ifdef _WINDOWS_
+#error "windows.h reached the entry point"
+#endif
 
 namespace {
 

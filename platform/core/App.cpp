@@ -22,7 +22,9 @@ void Timer::setEnabled(bool on) {
   enabled_ = on;
 }
 
-App::App(Backend& backend) : backend_(backend) {}
+App::App(Platform& platform, AppOptions options)
+    : desktop_(platform.display, platform.events, platform.text, options.scale, options.clockRate),
+      sound_(platform.sound, platform.soundFiles), soundLog_(options.soundLog) {}
 
 void App::addForm(Form* f) {
   if (std::find(forms_.begin(), forms_.end(), f) == forms_.end()) forms_.push_back(f);
@@ -94,7 +96,7 @@ void App::presentAll() {
 void App::DoEvents() {
   std::vector<InputEvent> waiting;
   InputEvent ev;
-  while (backend_.pollEvent(ev)) waiting.push_back(ev);
+  while (desktop_.pollEvent(ev)) waiting.push_back(ev);
   for (const InputEvent& e : waiting) dispatch(e);
   fireDueTimers();
   presentAll();
@@ -107,9 +109,12 @@ void App::run(Micros until) {
     for (const Timer* t : timers_)
       if (t->armed_ && t->enabled_ && !t->running_) deadline = std::min(deadline, t->due_);
     InputEvent ev;
-    if (backend_.waitEvent(ev, deadline)) {
+    if (desktop_.describes())
+      for (const Form* f : forms_)
+        if (f->window()) desktop_.describe(*f->window(), f->spokenText());
+    if (desktop_.waitEvent(ev, deadline)) {
       dispatch(ev);
-      while (running() && backend_.pollEvent(ev)) dispatch(ev);
+      while (running() && desktop_.pollEvent(ev)) dispatch(ev);
     }
     if (!running()) break;
     fireDueTimers();

@@ -3,7 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "Backend.h"
+#include "Desktop.h"
+#include "SoundPlayer.h"
 
 namespace kh {
 
@@ -39,14 +40,25 @@ class Timer {
 
 // The one event loop: handlers run one at a time to their end; DoEvents hands control
 // back once, and may nest.
+struct MciLog;
+
+// How the program runs on its platform.
+struct AppOptions {
+  int scale = 0;        // the windows' whole scale, 1..kMaxScale; 0 chooses one for the screen
+  int clockRate = 1;    // the game's clock this many times faster: for tests in real windows
+  MciLog* soundLog = nullptr;  // where tests and tools watch the sound player's property writes
+};
+
 class App {
  public:
-  explicit App(Backend& backend);
+  explicit App(Platform& platform, AppOptions options = {});
   App(const App&) = delete;
   App& operator=(const App&) = delete;
 
-  Backend& backend() { return backend_; }
-  Micros now() { return backend_.now(); }
+  Desktop& desktop() { return desktop_; }
+  SoundPlayer& sound() { return sound_; }
+  MciLog* soundLog() const { return soundLog_; }
+  Micros now() { return desktop_.now(); }
 
   // Handles the input events waiting now and the timers due now, once each, then returns.
   void DoEvents();
@@ -69,7 +81,9 @@ class App {
   void fire(Timer& t);
   Form* formOf(WindowId id);
 
-  Backend& backend_;
+  Desktop desktop_;
+  SoundPlayer sound_;
+  MciLog* soundLog_;
   std::vector<Form*> forms_;
   std::vector<Timer*> timers_;
   bool quit_ = false;

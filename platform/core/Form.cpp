@@ -24,7 +24,7 @@ void Label::setCaption(std::string text) {
 
 void Label::resetDesign() { setCaption(design_); }
 
-const TextBitmap& Label::text(Backend& b) const {
+const TextBitmap& Label::text(Desktop& b) const {
   if (!cache_) cache_ = b.renderText(font_, caption_);
   return *cache_;
 }
@@ -64,7 +64,7 @@ void PictureBox::setPicture(const Surface& pic) {
 Form::Form(App& app, FormDesign design) : app_(app), design_(std::move(design)) {}
 
 Form::~Form() {
-  if (window_) app_.backend().destroyWindow(*window_);
+  if (window_) app_.desktop().destroyWindow(*window_);
   app_.removeForm(this);
 }
 
@@ -92,8 +92,8 @@ void Form::Load() {
   opts.centred = design_.centred;
   opts.icon = design_.icon;
   opts.iconTransparent = design_.iconTransparent;
-  window_ = app_.backend().createWindow(opts);
-  if (pendingPos_) app_.backend().moveWindowFrame(*window_, pendingPos_->first, pendingPos_->second);
+  window_ = app_.desktop().createWindow(opts);
+  if (pendingPos_) app_.desktop().moveWindowFrame(*window_, pendingPos_->first, pendingPos_->second);
   client_ = Surface(design_.clientWidth, design_.clientHeight, design_.background);
   chromeDirty_ = true;
   app_.addForm(this);
@@ -104,7 +104,7 @@ void Form::Load() {
 void Form::Unload() {
   if (!window_) return;
   for (Timer* t : timers_) app_.arm(*t, false);
-  app_.backend().destroyWindow(*window_);
+  app_.desktop().destroyWindow(*window_);
   window_.reset();
   visible_ = false;
   app_.removeForm(this);
@@ -117,18 +117,18 @@ void Form::Show() {
   visible_ = true;
   chromeDirty_ = true;
   present();
-  app_.backend().showWindow(*window_, true);
+  app_.desktop().showWindow(*window_, true);
 }
 
 void Form::Hide() {
   if (!window_ || !visible_) return;
   visible_ = false;
-  app_.backend().showWindow(*window_, false);
+  app_.desktop().showWindow(*window_, false);
 }
 
 Rect Form::frame() {
   if (!window_) Load();
-  return app_.backend().windowFrame(*window_);
+  return app_.desktop().windowFrame(*window_);
 }
 
 float Form::Left() { return float(frame().x) * kTwipsPerPixel; }
@@ -140,24 +140,24 @@ void Form::setLeft(float twips) {
   const Rect f = frame();
   const int x = toPixel(twips / kTwipsPerPixel);
   pendingPos_ = {x, f.y};
-  app_.backend().moveWindowFrame(*window_, x, f.y);
+  app_.desktop().moveWindowFrame(*window_, x, f.y);
 }
 
 void Form::setTop(float twips) {
   const Rect f = frame();
   const int y = toPixel(twips / kTwipsPerPixel);
   pendingPos_ = {f.x, y};
-  app_.backend().moveWindowFrame(*window_, f.x, y);
+  app_.desktop().moveWindowFrame(*window_, f.x, y);
 }
 
-float screenWidthTwips(App& app) { return float(app.backend().screenWidth()) * kTwipsPerPixel; }
-float screenHeightTwips(App& app) { return float(app.backend().screenHeight()) * kTwipsPerPixel; }
+float screenWidthTwips(App& app) { return float(app.desktop().screenWidth()) * kTwipsPerPixel; }
+float screenHeightTwips(App& app) { return float(app.desktop().screenHeight()) * kTwipsPerPixel; }
 
 void Form::mouseEvent(const InputEvent& ev) {
   const int x = int(std::floor(ev.x)), y = int(std::floor(ev.y));
   for (PictureBox* b : boxes_) {
     if (!b->visible() || !b->outer().contains(x, y)) continue;
-    if (ev.type == InputEvent::Type::MouseMove) app_.backend().setCursor(b->crossCursor() ? Cursor::Cross : Cursor::Arrow);
+    if (ev.type == InputEvent::Type::MouseMove) app_.desktop().setCursor(b->crossCursor() ? Cursor::Cross : Cursor::Arrow);
     const Rect c = b->client();
     if (!c.contains(x, y)) return;  // over the border nothing is reported
     const float cx = ev.x - float(c.x), cy = ev.y - float(c.y);
@@ -171,9 +171,16 @@ void Form::mouseEvent(const InputEvent& ev) {
     return;
   }
   if (ev.type == InputEvent::Type::MouseMove) {
-    app_.backend().setCursor(Cursor::Arrow);
+    app_.desktop().setCursor(Cursor::Arrow);
     Form_MouseMove(ev.button, ev.shift, ev.x, ev.y);
   }
+}
+
+std::vector<std::string> Form::spokenText() const {
+  std::vector<std::string> lines;
+  if (visible_)
+    for (const Label* l : spokenLabels()) lines.push_back(l->Caption());
+  return lines;
 }
 
 void Form::keyChar(int key) {
@@ -229,7 +236,7 @@ void Form::drawChrome() {
   for (const PictureBox* b : boxes_)
     if (b->visible()) drawBox(*b);
   for (const Label* l : labels_) {
-    const TextBitmap& t = l->text(app_.backend());
+    const TextBitmap& t = l->text(app_.desktop());
     const Rect box = l->box();
     int x0 = box.x;
     if (l->alignment() == Align::Right) x0 = box.x + box.w - t.width;
@@ -266,7 +273,7 @@ void Form::present() {
   }
   changed_.clear();
   if (!dirty_) return;
-  app_.backend().present(*window_, client_, *dirty_);
+  app_.desktop().present(*window_, client_, *dirty_);
   dirty_.reset();
 }
 

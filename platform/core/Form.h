@@ -36,7 +36,7 @@ class Label {
   void resetDesign();
 
   // Rendered once per caption, not once per frame.
-  const TextBitmap& text(Backend& b) const;
+  const TextBitmap& text(Desktop& d) const;
 
  private:
   Form& owner_;
@@ -149,6 +149,8 @@ class Form {
   void mouseEvent(const InputEvent& ev);
   void keyChar(int key);
   virtual void closeRequested() { Unload(); }
+  // What the window says in words, in reading order: its labels' captions while it shows.
+  std::vector<std::string> spokenText() const;
   void present();
 
   // Called by controls, as they come and go.
@@ -166,6 +168,8 @@ class Form {
   virtual void Form_KeyPress(int& keyAscii) { (void)keyAscii; }
   virtual void Form_MouseMove(int button, int shift, float x, float y) { (void)button, (void)shift, (void)x, (void)y; }
   virtual void resetDesign() {}
+  // The labels a screen reader reads, in order; none unless the window says.
+  virtual std::vector<const Label*> spokenLabels() const { return {}; }
   // Last chance to bring the controls up to date before a hidden window appears.
   virtual void aboutToShow() {}
 

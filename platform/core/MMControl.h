@@ -1,12 +1,30 @@
 #pragma once
+#include <functional>
+#include <string>
 #include <string_view>
-
-#include "Backend.h"
+#include <variant>
+#include <vector>
 
 namespace kh {
 
+class App;
+class SoundPlayer;
+
+// One property write to the multimedia player, by its dispatch id, as tests and tools see them.
+struct MciWrite {
+  int dispId = 0;
+  std::variant<std::string, bool> value;
+  bool operator==(const MciWrite&) const = default;
+};
+
+// Where tests and tools watch the writes.
+struct MciLog {
+  std::vector<MciWrite> writes;
+  std::function<void(const MciWrite&)> onWrite;  // lets a test look at the game at each write
+};
+
 // The multimedia player control as the game drives it: four writable properties, each
-// written by its dispatch id, one value at a time.
+// written by its dispatch id, one value at a time; the program's sound player acts on them.
 class MMControl {
  public:
   static constexpr int kDeviceType = 21;
@@ -14,15 +32,17 @@ class MMControl {
   static constexpr int kCommand = 23;
   static constexpr int kProperty25 = 25;
 
-  explicit MMControl(Backend& backend) : backend_(backend) {}
+  explicit MMControl(App& app);
 
-  void setDeviceType(std::string_view v) { backend_.mci().putText(kDeviceType, v); }
-  void setFileName(std::string_view v) { backend_.mci().putText(kFileName, v); }
-  void setCommand(std::string_view v) { backend_.mci().putText(kCommand, v); }
-  void setProperty25(bool v) { backend_.mci().putBool(kProperty25, v); }
+  void setDeviceType(std::string_view v);
+  void setFileName(std::string_view v);
+  void setCommand(std::string_view v);
+  void setProperty25(bool v);  // changes nothing we can hear
 
  private:
-  Backend& backend_;
+  void log(int dispId, std::variant<std::string, bool> value);
+  SoundPlayer& player_;
+  MciLog* log_;
 };
 
 }  // namespace kh

@@ -1,14 +1,10 @@
 #include "SoundPlayer.h"
 
-#include "MMControl.h"
 #include "Report.h"
 
 namespace kh {
 
-void SoundPlayer::putText(int dispId, std::string_view value) {
-  if (dispId == MMControl::kDeviceType) deviceType_ = value;
-  if (dispId == MMControl::kFileName) fileName_ = value;
-  if (dispId != MMControl::kCommand) return;
+void SoundPlayer::command(std::string_view value) {
   if (value == "Open") open();
   else if (value == "Close") output_.hold(nullptr);
   else if (value == "Play") output_.play();

@@ -3,7 +3,6 @@
 #include <string>
 #include <string_view>
 
-#include "Backend.h"
 #include "SoundLoader.h"
 #include "SoundOutput.h"
 
@@ -13,14 +12,17 @@ namespace kh {
 // and closed one at a time. Each file is read and converted once while its stamp stays the
 // same; a file that cannot be played stays silent with one line on stderr, once per file.
 // The platform gives the device that plays samples and the files to read them from.
-class SoundPlayer : public MciDevice {
+class SoundPlayer {
  public:
   SoundPlayer(SoundOutput& output, SoundFiles& files) : output_(output), cache_(files) {}
   SoundPlayer(const SoundPlayer&) = delete;
   SoundPlayer& operator=(const SoundPlayer&) = delete;
 
-  void putText(int dispId, std::string_view value) override;
-  void putBool(int, bool) override {}  // property 25 changes nothing we can hear
+  void setDeviceType(std::string_view type) { deviceType_ = type; }
+  void setFileName(std::string_view name) { fileName_ = name; }
+  // "Open" reads the file (once while it is unchanged), "Play" plays it from its start,
+  // "Close" lets it go; anything else changes nothing.
+  void command(std::string_view what);
 
  private:
   void open();

@@ -1,5 +1,6 @@
 #pragma once
-#include "Backend.h"
+#include "Rect.h"
+#include "Surface.h"
 
 namespace kh {
 

@@ -3,92 +3,93 @@
 #include <functional>
 #include <map>
 #include <string>
-#include <variant>
 #include <vector>
 
-#include "Backend.h"
+#include "App.h"
+#include "MMControl.h"
+#include "Platform.h"
+#include "SoundOutput.h"
 
 namespace kh {
 
-// One property write to the sound player, as the headless backend records it.
-struct MciWrite {
-  int dispId = 0;
-  std::variant<std::string, bool> value;
-  bool operator==(const MciWrite&) const = default;
-};
-
-class RecordingMci : public MciDevice {
- public:
-  void putText(int dispId, std::string_view value) override {
-    writes.emplace_back().dispId = dispId;
-    writes.back().value.emplace<std::string>(value);
-    notify();
-  }
-  void putBool(int dispId, bool value) override {
-    writes.emplace_back().dispId = dispId;
-    writes.back().value.emplace<bool>(value);
-    notify();
-  }
-  std::vector<MciWrite> writes;
-  std::function<void(const MciWrite&)> onWrite;  // lets a test look at the game at each write
-
- private:
-  void notify() {
-    if (onWrite) onWrite(writes.back());
-  }
-};
-
-// No display at all: a virtual clock that tests advance, injected input, and every
-// window's state and pixels readable.
-class HeadlessBackend : public Backend {
+// No display at all: a virtual clock that tests advance, injected input, every window's
+// state and pixels readable, and no sound device. Complete enough to play whole rounds.
+class HeadlessBackend : public WindowSystem, public Events, public TextRenderer, public SoundOutput, public SoundFiles {
  public:
   struct Window {
     WindowOptions opts;
     bool shown = false;
+    bool fullscreen = false;
+    int scale = 1;
     int left = 0, top = 0;
     Surface pixels;
     int presents = 0;
+    std::vector<std::string> described;  // what screen readers were told, when asked for
   };
 
   static constexpr int kBorder = 3;    // frame thickness of a window with a title bar
   static constexpr int kCaption = 23;  // caption height
 
-  WindowId createWindow(const WindowOptions& opts) override;
-  void destroyWindow(WindowId id) override;
-  void showWindow(WindowId id, bool shown) override;
-  Rect windowFrame(WindowId id) override;
-  void moveWindowFrame(WindowId id, int left, int top) override;
+  HeadlessBackend() = default;
+  HeadlessBackend(const HeadlessBackend&) = delete;
+  HeadlessBackend& operator=(const HeadlessBackend&) = delete;
+
+  // WindowSystem
+  std::unique_ptr<DisplayWindow> create(WindowId id, const WindowOptions& opts, int scale) override;
   int screenWidth() override { return screenW; }
   int screenHeight() override { return screenH; }
-  void present(WindowId id, const Surface& client, const Rect& dirty) override;
+  Frame frameOf(bool titleBar) override { return {0, titleBar ? 2 * kBorder + kCaption : 0}; }
   void setCursor(Cursor c) override { cursor = c; }
-  // Every character a fixed box: font pixels high, half as wide, its second-to-last column
-  // at half coverage and its last column empty, so layout and blending can be checked.
-  TextBitmap renderText(const FontSpec& font, std::string_view utf8) override;
+  bool describesWindows() override { return describes; }
+  // Text: every character a fixed box: font pixels high, half as wide, its second-to-last
+  // column at half coverage and its last column empty, so layout and blending can be checked.
+  TextBitmap render(const FontSpec& font, std::string_view utf8) override;
+  // Events
   Micros now() override { return clock; }
-  bool waitEvent(InputEvent& ev, Micros deadline) override;
-  bool pollEvent(InputEvent& ev) override;
+  bool wait(RawInput& in, Micros deadline) override;
+  bool poll(RawInput& in) override;
   std::uint64_t randomSeed() override { return seed; }
-  MciDevice& mci() override { return recorder; }
+  // Sound: no device, so every cue stays silent without reading a file.
+  std::optional<DeviceFormat> format() const override { return std::nullopt; }
+  void hold(Pcm) override {}
+  void play() override {}
+  std::optional<FileStamp> stamp(const std::string&, std::string& why) override;
+  std::optional<std::vector<std::uint8_t>> read(const std::string&, std::size_t, std::string& why) override;
 
-  // Test controls.
+  Platform platform{*this, *this, *this, *this, *this};
+  // How an App on this backend runs: its sound player's writes go to `recorder`.
+  AppOptions options(int clockRate = 1) {
+    AppOptions o;
+    o.clockRate = clockRate;
+    o.soundLog = &recorder;
+    return o;
+  }
+
+  // Test controls: input in the game's own terms, in a window's client pixels.
   void mouse(InputEvent::Type type, WindowId w, float x, float y, int button = 1);
   void key(WindowId w, int ch);
   void close(WindowId w);
+  // Input as a platform delivers it, through the core's rules.
+  void raw(const RawInput& in) { queue.push_back(in); }
   const Window* window(WindowId id) const;
 
   Micros clock = 0;
   std::uint64_t seed = 12345;
   int screenW = 1024, screenH = 768;
   Cursor cursor = Cursor::Arrow;
-  RecordingMci recorder;
-  std::deque<InputEvent> queue;
-  // Run inside the next pollEvent, before it reads the queue: lets a test act "during" a DoEvents.
+  bool describes = false;
+  MciLog recorder;  // the sound player's property writes, when the App is given it
+  std::deque<RawInput> queue;
+  // Told when a window is made, and when one is shown or hidden.
+  std::function<void(const WindowOptions&)> onCreate;
+  std::function<void(WindowId, bool)> onShow;
+  // Run inside the next poll, before it reads the queue: lets a test act "during" a DoEvents.
   std::function<void()> onPoll;
 
  private:
-  std::map<WindowId, Window> windows_;
-  WindowId next_ = 1;
+  class Win;
+  void push(const InputEvent& ev);
+  std::map<WindowId, Window*> windows_;  // owned by the core's desktop
 };
 
 }  // namespace kh

@@ -8,7 +8,6 @@
 #include <ctime>
 
 #include "PosixFile.h"
-#include "Report.h"
 
 namespace kh {
 
@@ -64,11 +63,6 @@ ssize_t readPrefix(int fd, unsigned char (&b)[2]) {
   return have;
 }
 
-// The score as the first bytes hold it: none 0, one the low byte, else the first two.
-std::int16_t scoreOf(const unsigned char (&b)[2], ssize_t length) {
-  return std::int16_t(std::uint16_t(length > 0 ? b[0] : 0) | std::uint16_t(length > 1 ? b[1] << 8 : 0));
-}
-
 // The whole file locked for writing. Another copy holds it for a moment only, so this
 // waits two seconds at most, never for ever. Where the file system has no locks, it goes
 // on without one, as every version before did.
@@ -91,58 +85,42 @@ bool lockForWriting(int fd, std::string& why) {
 
 }  // namespace
 
-void HighScoreFile::report(const std::string& what, const std::string& why) {
-  // The same trouble is told once, not again at the end of every game.
-  const std::string line = "cannot " + what + " the best score in \"" + path_.string() + "\": " + why;
-  if (reported_.insert(line).second) reportProblem(line);
-}
-
-std::optional<std::int16_t> HighScoreFile::read() {
-  std::string why;
+std::optional<ScoreBytes::Bytes> HighScoreFile::read(std::string& why) {
   const UniqueFd f = openScoreFile(path_, O_RDONLY, why);
-  if (f.fd < 0) {
-    report("read", why);
-    return std::nullopt;
-  }
+  if (f.fd < 0) return std::nullopt;
   unsigned char b[2] = {0, 0};
   const ssize_t length = readPrefix(f.fd, b);
   if (length < 0) {
-    report("read", errnoText(errno));
+    why = errnoText(errno);
     return std::nullopt;
   }
-  return scoreOf(b, length);
+  return Bytes(b, b + length);
 }
 
-bool HighScoreFile::write(std::int16_t score) {
-  std::string why;
+bool HighScoreFile::update(const Decide& decide, std::string& why) {
   const UniqueFd f = openScoreFile(path_, O_RDWR, why);
-  if (f.fd < 0 || !lockForWriting(f.fd, why)) {
-    report("store", why);
-    return false;
-  }
+  if (f.fd < 0 || !lockForWriting(f.fd, why)) return false;
   // Read again under the lock: another copy may have stored a higher score since this one
   // read the file at its start.
   unsigned char old[2] = {0, 0};
   const ssize_t oldLength = readPrefix(f.fd, old);
   if (oldLength < 0) {
-    report("store", errnoText(errno));
+    why = errnoText(errno);
     return false;
   }
-  if (scoreOf(old, oldLength) >= score) return true;
-  const auto v = std::uint16_t(score);
-  const unsigned char b[2] = {static_cast<unsigned char>(v & 0xff), static_cast<unsigned char>(v >> 8)};
+  const auto b = decide(Bytes(old, old + oldLength));
+  if (!b) return true;
   // One call: whatever stops the program, the file holds the old two bytes or the new ones.
   ssize_t n;
-  do n = ::pwrite(f.fd, b, 2, 0);
+  do n = ::pwrite(f.fd, b->data(), 2, 0);
   while (n < 0 && errno == EINTR);
   if (n == 2) return true;
-  const int err = n < 0 ? errno : ENOSPC;
+  why = errnoText(n < 0 ? errno : ENOSPC);
   if (n > 0) {
     // Only part of it went in: put back what was there.
     if (::pwrite(f.fd, old, std::size_t(oldLength), 0) < 0 || (oldLength < 2 && ::ftruncate(f.fd, oldLength) != 0))
-      report("restore", errnoText(errno));
+      why += "; the old bytes could not be put back: " + errnoText(errno);
   }
-  report("store", errnoText(err));
   return false;
 }
 

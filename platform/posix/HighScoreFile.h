@@ -1,8 +1,5 @@
 #pragma once
-#include <cstdint>
 #include <filesystem>
-#include <optional>
-#include <set>
 #include <string>
 
 #include "ScoreStore.h"
@@ -13,20 +10,19 @@ namespace kh {
 // never touched, the file is never truncated, and nothing is written anywhere else.
 // Neither operation ever blocks: a FIFO, a device or a socket under the name is refused,
 // and a copy that holds the file's lock for long is given up on.
-class HighScoreFile : public ScoreStore {
+class HighScoreFile : public ScoreBytes {
  public:
   explicit HighScoreFile(std::filesystem::path path = "Hi.wbh") : path_(std::move(path)) {}
 
-  std::optional<std::int16_t> read() override;
+  std::string where() const override { return "\"" + path_.string() + "\""; }
+  std::optional<Bytes> read(std::string& why) override;
   // Under an advisory lock on the file, so that two copies ending together never lower it.
-  bool write(std::int16_t score) override;
+  bool update(const Decide& decide, std::string& why) override;
 
   const std::filesystem::path& path() const { return path_; }
 
  private:
-  void report(const std::string& what, const std::string& why);
   std::filesystem::path path_;
-  std::set<std::string> reported_;
 };
 
 }  // namespace kh

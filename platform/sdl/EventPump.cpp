@@ -22,38 +22,38 @@ namespace {
 void SdlBackend::Impl::checkWindows() {
   const unsigned long failed = x11::lastFailedWindow();
   if (!failed) return;
-  for (auto& [id, w] : windows)
-    if (w.xid == failed) destroyedByOthers(w);
+  for (SdlWindow* w : windows)
+    if (w->xid == failed) destroyedByOthers(*w);
 }
 
-bool SdlBackend::Impl::handle(const SDL_Event& e, InputEvent& ev) {
+bool SdlBackend::Impl::handle(const SDL_Event& e, RawInput& in) {
   std::vector<WindowState> states;
   states.reserve(windows.size());
-  for (const auto& [id, w] : windows) states.push_back(w.state(id));
+  for (const SdlWindow* w : windows) states.push_back(w->state());
   const Translated t = translateInput(e, states, SDL_GetModState());
   switch (t.action) {
     case Translated::Action::Input:
-      if (t.event.type == InputEvent::Type::MouseDown) pacing.prompt = true;
-      ev = t.event;
+      if (t.input.type == RawInput::Type::PointerDown) pacing.prompt = true;
+      in = t.input;
       return true;
-    case Translated::Action::ToggleFullscreen: toggleFullscreen(); return false;
-    case Translated::Action::Redraw: {
-      SdlWindow& w = at(t.event.window);
-      w.whole = true;
-      show(w, clockNow());
+    case Translated::Action::Redraw:
+      for (SdlWindow* w : windows)
+        if (w->id == t.input.window) {
+          w->whole = true;
+          show(*w, clockNow());
+        }
       return false;
-    }
     case Translated::Action::WindowSystem:
       if (const unsigned long gone = x11::destroyedWindow(e.syswm.msg))
-        for (auto& [id, w] : windows)
-          if (w.xid == gone) destroyedByOthers(w);
+        for (SdlWindow* w : windows)
+          if (w->xid == gone) destroyedByOthers(*w);
       return false;
     case Translated::Action::None: return false;
   }
   return false;
 }
 
-bool SdlBackend::waitEvent(InputEvent& ev, Micros deadline) {
+bool SdlBackend::wait(RawInput& ev, Micros deadline) {
   for (;;) {
     impl_->checkWindows();
     Micros t = now();
@@ -65,7 +65,7 @@ bool SdlBackend::waitEvent(InputEvent& ev, Micros deadline) {
     }
     const Micros until = std::min(deadline, impl_->nextDue());
     if (until - t <= 0) {
-      if (t >= deadline) return pollEvent(ev);
+      if (t >= deadline) return poll(ev);
       continue;
     }
     if (impl_->xDisplay) {
@@ -81,7 +81,7 @@ bool SdlBackend::waitEvent(InputEvent& ev, Micros deadline) {
   }
 }
 
-bool SdlBackend::pollEvent(InputEvent& ev) {
+bool SdlBackend::poll(RawInput& ev) {
   impl_->checkWindows();
   // Asking the X server again within a millisecond of the last time finds nothing new worth
   // a trip: the queue SDL already holds is enough.

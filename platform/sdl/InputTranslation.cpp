@@ -5,17 +5,10 @@ namespace kh {
 namespace {
 
 int mouseButton(Uint8 b) {
-  switch (b) {
-    case SDL_BUTTON_LEFT: return 1;
-    case SDL_BUTTON_RIGHT: return 2;
-    case SDL_BUTTON_MIDDLE: return 4;
-    default: return 0;
-  }
+  return buttonMask(b == SDL_BUTTON_LEFT, b == SDL_BUTTON_RIGHT, b == SDL_BUTTON_MIDDLE);
 }
 
-int shiftState(SDL_Keymod m) {
-  return ((m & KMOD_SHIFT) ? 1 : 0) | ((m & KMOD_CTRL) ? 2 : 0) | ((m & KMOD_ALT) ? 4 : 0);
-}
+int shiftState(int m) { return shiftMask(m & KMOD_SHIFT, m & KMOD_CTRL, m & KMOD_ALT); }
 
 // First code point of a UTF-8 text.
 int firstCodePoint(const char* s) {
@@ -33,72 +26,71 @@ const WindowState* find(std::span<const WindowState> windows, Uint32 sdlId) {
   return nullptr;
 }
 
-// Window coordinates to device pixels (they differ where the desktop scales windows), then
-// to the window's own pixels; whatever lies outside the client area counts as its edge.
-void toClient(const WindowState& w, Sint32 x, Sint32 y, InputEvent& ev) {
-  const Viewport& v = w.view;
-  const float dx = w.width > 0 ? float(x) * float(v.areaWidth) / float(w.width) : float(x);
-  const float dy = w.height > 0 ? float(y) * float(v.areaHeight) / float(w.height) : float(y);
-  v.toClient(dx, dy, ev.x, ev.y);
+// Window coordinates to device pixels: they differ where the desktop scales windows.
+void toDevice(const WindowState& w, Sint32 x, Sint32 y, RawInput& in) {
+  in.x = w.width > 0 ? float(x) * float(w.pixelWidth) / float(w.width) : float(x);
+  in.y = w.height > 0 ? float(y) * float(w.pixelHeight) / float(w.height) : float(y);
+}
+
+Key keyOf(SDL_Keycode k) {
+  switch (k) {
+    case SDLK_F11: return Key::F11;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return Key::Enter;
+    case SDLK_ESCAPE: return Key::Escape;
+    case SDLK_BACKSPACE: return Key::Backspace;
+    default: return Key::Other;
+  }
 }
 
 }  // namespace
 
 Translated translateInput(const SDL_Event& e, std::span<const WindowState> windows, SDL_Keymod mods) {
   Translated t;
-  InputEvent& ev = t.event;
+  RawInput& in = t.input;
   const WindowState* w = nullptr;
+  using T = RawInput::Type;
   switch (e.type) {
     case SDL_QUIT:
       t.action = Translated::Action::Input;
-      ev.type = InputEvent::Type::Quit;
+      in.type = T::Quit;
       return t;
     case SDL_SYSWMEVENT: t.action = Translated::Action::WindowSystem; return t;
     case SDL_MOUSEMOTION: {
       if (!(w = find(windows, e.motion.windowID))) return t;
-      ev.type = InputEvent::Type::MouseMove;
-      toClient(*w, e.motion.x, e.motion.y, ev);
+      in.type = T::PointerMove;
+      toDevice(*w, e.motion.x, e.motion.y, in);
       const Uint32 s = e.motion.state;
-      ev.button = ((s & SDL_BUTTON_LMASK) ? 1 : 0) | ((s & SDL_BUTTON_RMASK) ? 2 : 0) | ((s & SDL_BUTTON_MMASK) ? 4 : 0);
-      ev.shift = shiftState(mods);
+      in.button = buttonMask(s & SDL_BUTTON_LMASK, s & SDL_BUTTON_RMASK, s & SDL_BUTTON_MMASK);
+      in.shift = shiftState(mods);
       break;
     }
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
       if (!(w = find(windows, e.button.windowID))) return t;
-      ev.type = e.type == SDL_MOUSEBUTTONDOWN ? InputEvent::Type::MouseDown : InputEvent::Type::MouseUp;
-      toClient(*w, e.button.x, e.button.y, ev);
-      ev.button = mouseButton(e.button.button);
-      ev.shift = shiftState(mods);
+      in.type = e.type == SDL_MOUSEBUTTONDOWN ? T::PointerDown : T::PointerUp;
+      toDevice(*w, e.button.x, e.button.y, in);
+      in.button = mouseButton(e.button.button);
+      in.shift = shiftState(mods);
       break;
     case SDL_TEXTINPUT:
       if (!(w = find(windows, e.text.windowID))) return t;
-      ev.type = InputEvent::Type::KeyChar;
-      ev.key = firstCodePoint(e.text.text);
+      in.type = T::Text;
+      in.ch = firstCodePoint(e.text.text);
       break;
-    case SDL_KEYDOWN: {
+    case SDL_KEYDOWN:
       if (!(w = find(windows, e.key.windowID))) return t;
-      const SDL_Keycode k = e.key.keysym.sym;
-      const bool enter = k == SDLK_RETURN || k == SDLK_KP_ENTER;
-      // F11 and Alt+Enter switch the play window between window and full screen.
-      if (k == SDLK_F11 || (enter && (e.key.keysym.mod & KMOD_ALT))) {
-        if (w->titled && !e.key.repeat) t.action = Translated::Action::ToggleFullscreen;
-        ev.window = w->id;
-        return t;
-      }
-      // Keys that type a control character rather than text.
-      if (enter) ev.key = 13;
-      else if (k == SDLK_ESCAPE) ev.key = 27;
-      else if (k == SDLK_BACKSPACE) ev.key = 8;
-      else return t;
-      ev.type = InputEvent::Type::KeyChar;
+      in.key = keyOf(e.key.keysym.sym);
+      if (in.key == Key::Other) return t;  // it types text, if anything
+      in.type = T::KeyDown;
+      in.repeat = e.key.repeat != 0;
+      in.shift = shiftState(e.key.keysym.mod);
       break;
-    }
     case SDL_WINDOWEVENT:
       if (!(w = find(windows, e.window.windowID))) return t;
-      ev.window = w->id;
+      in.window = w->id;
       if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
-        ev.type = InputEvent::Type::Close;
+        in.type = T::Close;
         break;
       }
       // Drawn again from what it last showed.
@@ -108,7 +100,7 @@ Translated translateInput(const SDL_Event& e, std::span<const WindowState> windo
     default: return t;
   }
   t.action = Translated::Action::Input;
-  ev.window = w->id;
+  in.window = w->id;
   return t;
 }
 

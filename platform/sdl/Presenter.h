@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "Backend.h"
+#include "Platform.h"
 #include "Viewport.h"
 
 namespace kh {

@@ -1,12 +1,7 @@
 #pragma once
 #include <cstdint>
-#include <filesystem>
-#include <vector>
 
-#include "Backend.h"
-#include "PosixSoundFiles.h"
 #include "SoundOutput.h"
-#include "SoundPlayer.h"
 
 namespace kh {
 
@@ -52,19 +47,6 @@ class SdlAudio : public SoundOutput {
   bool playing_ = false;
   std::uint64_t framesOut_ = 0;
   std::uint64_t playFrame_ = 0;
-};
-
-// The desktop's multimedia player: the core's player on SDL's audio, reading POSIX files.
-struct SdlSound : MciDevice {
-  // Sound files named without a folder are looked for in `folders`, first match wins (the
-  // working directory when there are none).
-  explicit SdlSound(std::vector<std::filesystem::path> folders = {}) : files(std::move(folders)) {}
-  void putText(int dispId, std::string_view value) override { player.putText(dispId, value); }
-  void putBool(int dispId, bool value) override { player.putBool(dispId, value); }
-
-  SdlAudio output;
-  PosixSoundFiles files;
-  SoundPlayer player{output, files};
 };
 
 }  // namespace kh

@@ -4,11 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "BackendState.h"
 #include "X11Desktop.h"
 
 namespace kh {
 
-SdlWindow::SdlWindow(const WindowOptions& opts, int scale) : titled(opts.titleBar), centred(opts.centred) {
+SdlWindow::SdlWindow(SdlBackend::Impl& b, WindowId i, const WindowOptions& opts, int scale)
+    : backend(b), id(i), titled(opts.titleBar), centred(opts.centred) {
   inset = opts.titleBar ? 0 : kDialogFrame;
   picture = Surface(opts.clientWidth + 2 * inset, opts.clientHeight + 2 * inset, kBlack);
   if (inset) drawDialogFrame(picture);
@@ -34,15 +36,36 @@ SdlWindow::SdlWindow(const WindowOptions& opts, int scale) : titled(opts.titleBa
       SDL_FreeSurface(icon);
     }
   }
+  if (!backend.xDisplay) backend.xDisplay = x11::display(window.get());
+  backend.windows.push_back(this);
 }
 
 SdlWindow::~SdlWindow() {
+  std::erase(backend.windows, this);
   if (window && gone) x11::forgetGone(window.get());
   presenter.reset();
 }
 
 bool SdlWindow::fullscreen() const { return (SDL_GetWindowFlags(window.get()) & SDL_WINDOW_FULLSCREEN) != 0; }
-bool SdlWindow::shown() const { return (SDL_GetWindowFlags(window.get()) & SDL_WINDOW_SHOWN) != 0; }
+
+void SdlWindow::show(bool shown) {
+  if (shown) {
+    SDL_ShowWindow(window.get());
+    SDL_RaiseWindow(window.get());
+  } else {
+    SDL_HideWindow(window.get());
+  }
+}
+
+void SdlWindow::present(const Surface& c, const Rect& dirty) {
+  client = &c;
+  include(pending, Rect{dirty.x + inset, dirty.y + inset, dirty.w, dirty.h});
+  const Micros t = clockNow();
+  if (backend.pacing.showNow(t, shownAt, whole)) {
+    backend.show(*this, t);
+    backend.pacing.prompt = false;
+  }
+}
 
 void SdlWindow::setScale(int scale) {
   if (fullscreen()) return;
@@ -67,7 +90,7 @@ void SdlWindow::setFullscreen(bool on) {
   whole = true;
 }
 
-Rect SdlWindow::frame() const {
+Rect SdlWindow::frame() {
   SDL_Window* win = window.get();
   if (fullscreen()) return windowed;
   int x = 0, y = 0, cw = 0, ch = 0, top = 0, left = 0, bottom = 0, right = 0;
@@ -96,7 +119,7 @@ void SdlWindow::moveFrame(int left, int top) {
   SDL_SetWindowPosition(win, left + l, top + t);
 }
 
-Viewport SdlWindow::view() const {
+Viewport SdlWindow::view() {
   int pw = 0, ph = 0;
   SDL_GetWindowSizeInPixels(window.get(), &pw, &ph);
   Viewport v = Viewport::fit(picture.width(), picture.height(), pw, ph);
@@ -104,13 +127,12 @@ Viewport SdlWindow::view() const {
   return v;
 }
 
-WindowState SdlWindow::state(WindowId id) const {
+WindowState SdlWindow::state() const {
   WindowState s;
   s.id = id;
   s.sdlId = SDL_GetWindowID(window.get());
   SDL_GetWindowSize(window.get(), &s.width, &s.height);
-  s.view = view();
-  s.titled = titled;
+  SDL_GetWindowSizeInPixels(window.get(), &s.pixelWidth, &s.pixelHeight);
   return s;
 }
 

@@ -43,16 +43,16 @@ std::string findFont(const std::string& family, int weight, bool exact) {
 
 }  // namespace
 
-TextRenderer::TextRenderer() : ready_(TTF_Init() == 0) {
+SdlText::SdlText() : ready_(TTF_Init() == 0) {
   if (!ready_) reportProblem(std::string("texts cannot be drawn: ") + TTF_GetError());
 }
 
-TextRenderer::~TextRenderer() {
+SdlText::~SdlText() {
   fonts_.clear();
   if (ready_) TTF_Quit();
 }
 
-TextBitmap TextRenderer::render(const FontSpec& font, std::string_view utf8) {
+TextBitmap SdlText::render(const FontSpec& font, std::string_view utf8) {
   TextBitmap out;
   if (!ready_ || utf8.empty()) return out;
   auto& file = files_[{font.family, font.weight}];

@@ -7,18 +7,18 @@
 #include <string_view>
 #include <utility>
 
-#include "Backend.h"
+#include "Platform.h"
 
 namespace kh {
 
 // Labels' text through SDL2_ttf, with the font file found by fontconfig: the family the
 // design names, else Lato Black (packaged with the game). Fonts stay open for the run.
-class TextRenderer {
+class SdlText {
  public:
-  TextRenderer();  // a problem is reported once; texts then stay blank
-  ~TextRenderer();
-  TextRenderer(const TextRenderer&) = delete;
-  TextRenderer& operator=(const TextRenderer&) = delete;
+  SdlText();  // a problem is reported once; texts then stay blank
+  ~SdlText();
+  SdlText(const SdlText&) = delete;
+  SdlText& operator=(const SdlText&) = delete;
 
   TextBitmap render(const FontSpec& font, std::string_view utf8);
 

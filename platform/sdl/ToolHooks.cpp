@@ -3,16 +3,10 @@
 
 namespace kh {
 
-int SdlBackend::scale() const { return impl_->scale; }
+Micros SdlBackend::shownAt(DisplayWindow& w) { return static_cast<SdlWindow&>(w).shownAt; }
 
-void SdlBackend::setFullscreen(bool on) {
-  if (on != impl_->fullscreen) impl_->toggleFullscreen();
-}
-
-Micros SdlBackend::shownAt(WindowId id) { return impl_->at(id).shownAt; }
-
-void SdlBackend::queueClick(WindowId id, int x, int y) {
-  SdlWindow& w = impl_->at(id);
+void SdlBackend::queueClick(DisplayWindow& dw, int x, int y) {
+  auto& w = static_cast<SdlWindow&>(dw);
   int ww = 0, wh = 0;
   SDL_GetWindowSize(w.window.get(), &ww, &wh);
   const Viewport v = w.view();

@@ -30,9 +30,7 @@ bool isDesktopDriver(const char* name) {
 
 }  // namespace
 
-void reportFatal(std::string_view message) {
-  ignoreBrokenPipes();
-  reportProblem(message);
+void showFatalBox(std::string_view message) {
   // A box only where someone can see it: SDL's last resort would otherwise try a helper
   // program that complains on stderr about the missing display.
   const bool visible = (isSet("DISPLAY") && x11::displayAnswers()) || isSet("WAYLAND_DISPLAY");

@@ -1,5 +1,5 @@
 #pragma once
-#include "Backend.h"
+#include "Platform.h"
 #include "Presenter.h"
 #include "Signals.h"
 #include "X11Screen.h"

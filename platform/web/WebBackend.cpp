@@ -1,137 +1,15 @@
 #include "WebBackend.h"
 
-#include <emscripten.h>
-
 #include <algorithm>
 #include <stdexcept>
 
 #include "Report.h"
 #include "SoundPlayer.h"
+#include "WebPage.h"
 
 namespace kh {
 
 namespace {
-
-// The page's side: windows as canvases, the queue of input (filled in WebInput.cpp), the clock.
-EM_JS(void, kh_web_init, (int maxScale), {
-  const screen = document.getElementById('kh-screen');
-  if (!screen) throw new Error('the page has no element #kh-screen');
-  const kh = Module.kh = {
-    screen, wins: new Map(), stack: [], events: [], wake: null, scale: 1, captured: false,
-    hiddenSince: document.hidden ? performance.now() : null, hiddenTotal: 0, frameAsked: false,
-  };
-  kh.now = () => (kh.hiddenSince !== null ? kh.hiddenSince : performance.now()) - kh.hiddenTotal;
-  kh.wakeUp = () => { if (kh.wake) { const w = kh.wake; kh.wake = null; w(); } };
-  kh.push = (e) => { kh.events.push(e); kh.wakeUp(); };
-  kh.top = () => (kh.stack.length ? kh.wins.get(kh.stack[kh.stack.length - 1]) : null);
-  // One whole scale in device pixels for all windows, the largest at which each fits; each
-  // window centred on whole device pixels, so every picture pixel is a sharp square.
-  kh.layout = () => {
-    const dpr = window.devicePixelRatio || 1;
-    const aw = Math.floor(screen.clientWidth * dpr), ah = Math.floor(screen.clientHeight * dpr);
-    let s = maxScale;
-    for (const w of kh.wins.values()) s = Math.min(s, Math.floor(aw / w.canvas.width), Math.floor(ah / w.canvas.height));
-    kh.scale = Math.max(1, s);
-    for (const w of kh.wins.values()) {
-      const cw = w.canvas.width * kh.scale, ch = w.canvas.height * kh.scale;
-      Object.assign(w.canvas.style, {
-        width: cw / dpr + 'px', height: ch / dpr + 'px',
-        left: Math.max(0, Math.floor((aw - cw) / 2)) / dpr + 'px', top: Math.max(0, Math.floor((ah - ch) / 2)) / dpr + 'px',
-      });
-    }
-  };
-  window.addEventListener('resize', kh.layout);
-  document.addEventListener('fullscreenchange', kh.layout);
-  kh.toggleFullscreen = () => {
-    if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
-    else if (document.documentElement.requestFullscreen) document.documentElement.requestFullscreen().catch(() => {});
-  };
-  // Pixels go to the canvases once per display frame, only the part that changed.
-  kh.draw = () => {
-    kh.frameAsked = false;
-    for (const w of kh.wins.values()) {
-      if (!w.dirty || !w.ptr) continue;
-      const d = w.dirty;
-      w.dirty = null;
-      const data = new Uint8ClampedArray(HEAPU8.buffer, w.ptr, w.canvas.width * w.canvas.height * 4);
-      w.ctx.putImageData(new ImageData(data, w.canvas.width, w.canvas.height), 0, 0, d.x, d.y, d.w, d.h);
-      if (!w.drawn) { w.drawn = true; if (Module.khFirstFrame) Module.khFirstFrame(w.id); }
-    }
-  };
-});
-
-EM_JS(void, kh_web_window, (int id, int w, int h, const char* caption, int announce), {
-  const kh = Module.kh;
-  const c = document.createElement('canvas');
-  c.width = w;
-  c.height = h;
-  c.className = 'kh-window';
-  c.hidden = true;
-  c.setAttribute('role', 'img');
-  c.setAttribute('aria-label', UTF8ToString(caption));
-  const text = document.createElement('div');
-  text.className = 'kh-text';
-  text.setAttribute('aria-live', announce ? 'polite' : 'off');
-  text.dataset.window = id;
-  text.hidden = true;
-  kh.screen.append(c, text);
-  kh.wins.set(id, { id, canvas: c, text, ctx: c.getContext('2d', { alpha: false }), dirty: null, ptr: 0, drawn: false });
-  kh.layout();
-});
-
-EM_JS(void, kh_web_destroy, (int id), {
-  const kh = Module.kh, w = kh.wins.get(id);
-  if (!w) return;
-  w.canvas.remove();
-  w.text.remove();
-  kh.wins.delete(id);
-  kh.stack = kh.stack.filter((i) => i !== id);
-  kh.layout();
-});
-
-EM_JS(void, kh_web_show_window, (int id, int shown), {
-  const kh = Module.kh, w = kh.wins.get(id);
-  kh.stack = kh.stack.filter((i) => i !== id);
-  if (shown) {
-    kh.stack.push(id);
-    kh.screen.append(w.canvas, w.text);  // on top of the others
-    const loading = document.getElementById('kh-loading');
-    if (loading) loading.hidden = true;
-  }
-  w.canvas.hidden = w.text.hidden = !shown;
-  kh.captured = false;
-});
-
-EM_JS(void, kh_web_dirty, (int id, void* rgba, int x, int y, int w, int h), {
-  const kh = Module.kh, win = kh.wins.get(id);
-  win.ptr = rgba;
-  const d = win.dirty;
-  if (d) {
-    const l = Math.min(d.x, x), t = Math.min(d.y, y);
-    win.dirty = { x: l, y: t, w: Math.max(d.x + d.w, x + w) - l, h: Math.max(d.y + d.h, y + h) - t };
-  } else {
-    win.dirty = { x, y, w, h };
-  }
-  if (!kh.frameAsked) { kh.frameAsked = true; requestAnimationFrame(kh.draw); }
-});
-
-EM_JS(void, kh_web_cursor, (int cross), { Module.kh.screen.style.cursor = cross ? 'crosshair' : 'default'; });
-
-EM_JS(void, kh_web_mirror, (int id, const char* text), {
-  const w = Module.kh.wins.get(id);
-  if (w) w.text.textContent = UTF8ToString(text);
-});
-
-EM_JS(double, kh_web_random32, (), {
-  const a = new Uint32Array(1);
-  crypto.getRandomValues(a);
-  return a[0];
-});
-
-EM_JS(void, kh_web_fatal, (const char* message), {
-  const box = document.getElementById('kh-loading');
-  if (box) { box.hidden = false; box.textContent = UTF8ToString(message); box.classList.add('kh-failed'); }
-});
 
 // 0x00RRGGBB pixels as the canvas's red, green, blue and opaque alpha bytes. Returns the part
 // that differs from what the canvas had, which is often much less than what was redrawn.
@@ -169,13 +47,10 @@ void showFatal(std::string_view message) {
   kh_web_fatal(text.c_str());
 }
 
-bool WebBackend::initPage() {
-  kh_web_init(kMaxScale);
-  listenForInput();
-  return true;
+WebBackend::WebBackend() {
+  kh_web_start(kMaxScale);
+  if (!sound_.format()) reportProblem("this browser has no Web Audio; the game stays silent");
 }
-
-WebBackend::WebBackend() = default;
 
 WebBackend::~WebBackend() {
   mci_.reset();

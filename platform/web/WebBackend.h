@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "Backend.h"
+#include "Platform.h"
 #include "Viewport.h"
 #include "WebSound.h"
 
@@ -20,7 +20,8 @@ void showFatal(std::string_view message);
 // pixels), the newest shown window over the others, centred. Only what changed is copied to
 // a canvas, at most once per display frame. Input is queued by the page's handlers and read
 // on the program's own stack; waiting sleeps through Asyncify until the deadline or the next
-// input. While the page is hidden the clock stands still (see docs/quirks.md).
+// input. While the page is hidden the clock stands still (see docs/quirks.md). The page's
+// side (page_library.js) is made once, by the constructor.
 class WebBackend : public Backend {
  public:
   WebBackend();
@@ -67,10 +68,6 @@ class WebBackend : public Backend {
   bool takeEvent(InputEvent& ev);
   Window& at(WindowId id);
 
-  static bool initPage();
-  static void listenForInput();
-
-  bool page_ = initPage();  // first: the sound below needs the page's side
   std::map<WindowId, Window> windows_;
   WindowId next_ = 1;
   Cursor cursor_ = Cursor::Arrow;

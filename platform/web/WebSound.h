@@ -10,10 +10,11 @@ namespace kh {
 
 // Sound in a web page: samples played through Web Audio, which browsers start only after
 // the player pressed a key or clicked; the sound files are the ones the page fetched from its
-// own folder before the program started (`Module.khFiles`), kept in memory.
+// own folder before the program started (`Module.khFiles`), kept in memory. Whether the
+// browser has Web Audio the page's side knows, once WebBackend started it.
 class WebSound : public SoundOutput, public SoundFiles {
  public:
-  WebSound();
+  WebSound() = default;
   WebSound(const WebSound&) = delete;
   WebSound& operator=(const WebSound&) = delete;
 
@@ -25,7 +26,6 @@ class WebSound : public SoundOutput, public SoundFiles {
   std::optional<std::vector<std::uint8_t>> read(const std::string& name, std::size_t limit, std::string& why) override;
 
  private:
-  bool audio_ = false;
   // The samples the page holds as its own buffers, by number; kept so a number is never reused.
   std::vector<std::pair<Pcm, int>> buffers_;
   int held_ = 0;

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <utility>
 
-#include "Backend.h"
+#include "Platform.h"
 
 namespace kh::win32 {
 

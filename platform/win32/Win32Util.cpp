@@ -1,7 +1,5 @@
 #include "Win32Util.h"
 
-#include <shellapi.h>
-
 namespace kh::win32 {
 
 std::wstring widen(std::string_view utf8) {
@@ -30,16 +28,6 @@ std::string errorText(DWORD code) {
     text.pop_back();
   if (text.empty()) return "error " + std::to_string(code);
   return narrow(text);
-}
-
-std::vector<std::string> commandLineArguments() {
-  int count = 0;
-  std::vector<std::string> args;
-  if (LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count)) {
-    for (int i = 1; i < count; ++i) args.push_back(narrow(argv[i]));
-    LocalFree(argv);
-  }
-  return args;
 }
 
 }  // namespace kh::win32

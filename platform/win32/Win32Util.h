@@ -2,17 +2,10 @@
 #include <windows.h>
 
 #include <string>
-#include <string_view>
-#include <vector>
+
+#include "Win32Strings.h"
 
 namespace kh::win32 {
-
-// UTF-8, as the game speaks, and UTF-16, as Windows does.
-std::wstring widen(std::string_view utf8);
-std::string narrow(std::wstring_view utf16);
-
-// The program's arguments as Windows splits them, without the program's name, in UTF-8.
-std::vector<std::string> commandLineArguments();
 
 // A Windows error code in words, without the trailing full stop and line break.
 std::string errorText(DWORD code);

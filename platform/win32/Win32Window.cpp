@@ -83,8 +83,8 @@ HICON makeIcon(const Surface& s, Pixel transparent) {
 
 }  // namespace
 
-Win32Window::Win32Window(const wchar_t* windowClass, const WindowOptions& opts, int scale, const DpiFunctions& dpi,
-                         void* owner)
+Win32Window::Win32Window(const WindowClass& windowClass, const WindowOptions& opts, int scale, const DpiFunctions& dpi,
+                         MessageHandler& handler)
     : dpi_(dpi),
       titled_(opts.titleBar),
       centred_(opts.centred),
@@ -101,8 +101,8 @@ Win32Window::Win32Window(const wchar_t* windowClass, const WindowOptions& opts, 
     x = (GetSystemMetrics(SM_CXSCREEN) - outer.cx) / 2;
     y = (GetSystemMetrics(SM_CYSCREEN) - outer.cy) / 2;
   }
-  hwnd_ = CreateWindowExW(exStyle_, windowClass, widen(opts.caption).c_str(), style_, x, y, outer.cx, outer.cy, nullptr,
-                          nullptr, GetModuleHandleW(nullptr), owner);
+  hwnd_ = CreateWindowExW(exStyle_, windowClass.name(), widen(opts.caption).c_str(), style_, x, y, outer.cx, outer.cy,
+                          nullptr, nullptr, GetModuleHandleW(nullptr), &handler);
   if (!hwnd_) throw std::runtime_error("cannot create a window: " + errorText(GetLastError()));
   // On another monitor's DPI the frame differs: size it again for the one it is on.
   const SIZE fitted = outerSize(pictureW_ * scale_, pictureH_ * scale_);
@@ -126,6 +126,20 @@ SIZE Win32Window::outerSize(int clientW, int clientH) const {
   else
     AdjustWindowRectEx(&r, style_, FALSE, exStyle_);
   return {r.right - r.left, r.bottom - r.top};
+}
+
+int Win32Window::decorationHeight(bool titled) {
+  return titled ? GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFIXEDFRAME) : 0;
+}
+
+void Win32Window::setVisible(bool shown) { ShowWindow(hwnd_, shown ? SW_SHOW : SW_HIDE); }
+
+bool Win32Window::visible() const { return IsWindowVisible(hwnd_); }
+
+void Win32Window::activate() {
+  SetForegroundWindow(hwnd_);
+  SetFocus(hwnd_);
+  UpdateWindow(hwnd_);
 }
 
 void Win32Window::setScale(int scale) {
@@ -179,10 +193,6 @@ Viewport Win32Window::view() const {
   RECT c{};
   GetClientRect(hwnd_, &c);
   return Viewport::fit(pictureW_, pictureH_, c.right - c.left, c.bottom - c.top);
-}
-
-void Win32Window::toClient(int deviceX, int deviceY, float& x, float& y) const {
-  view().toClient(float(deviceX), float(deviceY), x, y);
 }
 
 void Win32Window::present(const Surface& client, const Rect& dirty) {

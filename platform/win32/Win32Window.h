@@ -4,8 +4,9 @@
 #include <memory>
 #include <optional>
 
-#include "Backend.h"
+#include "Platform.h"
 #include "Viewport.h"
+#include "WindowClass.h"
 
 namespace kh::win32 {
 
@@ -43,11 +44,13 @@ class Dib {
 };
 
 // One top-level window: its frame, its picture enlarged by a whole scale into a DIB that
-// GDI copies to the screen, and full screen for the window with a title bar.
+// GDI copies to the screen, and full screen when asked. Only what a window does: which
+// scale, which window goes to the full screen and when is the backend's choice.
 class Win32Window {
  public:
-  // `owner` is handed to the window procedure at creation.
-  Win32Window(const wchar_t* windowClass, const WindowOptions& opts, int scale, const DpiFunctions& dpi, void* owner);
+  // `handler` answers the window's messages from its creation on.
+  Win32Window(const WindowClass& windowClass, const WindowOptions& opts, int scale, const DpiFunctions& dpi,
+              MessageHandler& handler);
   ~Win32Window();
   Win32Window(const Win32Window&) = delete;
   Win32Window& operator=(const Win32Window&) = delete;
@@ -55,7 +58,12 @@ class Win32Window {
   HWND hwnd() const { return hwnd_; }
   bool titled() const { return titled_; }
   int pictureHeight() const { return pictureH_; }
+  // The height a frame with or without title bar adds to a window's client area.
+  static int decorationHeight(bool titled);
 
+  void setVisible(bool shown);
+  bool visible() const;
+  void activate();  // to the front, with the keyboard
   void setScale(int scale);
   void setFullscreen(bool on);
   bool fullscreen() const { return fullscreen_; }
@@ -66,12 +74,10 @@ class Win32Window {
   void paint();                // WM_PAINT: the last picture again
   void resized();              // WM_SIZE: everything again at the new size
   void dpiChanged(const RECT& suggested);
-  // A client point in device pixels as a pixel of the client area.
-  void toClient(int deviceX, int deviceY, float& x, float& y) const;
+  Viewport view() const;  // how the picture lies on the client area as it is now
 
  private:
   SIZE outerSize(int clientW, int clientH) const;
-  Viewport view() const;
   void show(const std::optional<Rect>& dirty);
 
   HWND hwnd_ = nullptr;

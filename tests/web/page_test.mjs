@@ -105,7 +105,7 @@ try {
   if (punkte <= 0) throw new Error('no points after aiming at the creature');
   // The shots were played: their sounds, decoded by the game, reached Web Audio, which the
   // key that started the round let run.
-  const audio = await page.evaluate(() => ({ sounds: Module.kh.audio.buffers.size, state: Module.kh.audio.ctx && Module.kh.audio.ctx.state }));
+  const audio = await page.evaluate(() => Module.khSound());
   if (audio.sounds < 1 || audio.state !== 'running') fail(`the shots were not played: ${JSON.stringify(audio)}`);
   // Where a player's hand would rest until the round ends.
   await page.mouse.move(rest.x, rest.y);

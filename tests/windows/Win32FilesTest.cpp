@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "Win32Files.h"
+#include "Win32ScoreStore.h"
+#include "Win32SoundFiles.h"
 
 namespace kh::win32 {
 namespace {

@@ -12,8 +12,8 @@
 #include "Catalogue.h"
 #include "Game.h"
 #include "Win32Backend.h"
-#include "Win32Files.h"
-#include "Win32Report.h"
+#include "Win32Program.h"
+#include "Win32ScoreStore.h"
 
 namespace {
 

@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
   const std::filesystem::path dir = argv[1];
   std::filesystem::create_directories(dir);
   kh::HeadlessBackend be;
-  kh::App app(be);
+  kh::App app(be.platform, be.options());
   const kh::Catalogue pictures;
   kh::Game game(app, pictures, std::make_unique<kh::HighScoreFile>(dir / "Hi.wbh"));
   game.splash.Show();

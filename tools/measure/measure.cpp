@@ -36,7 +36,7 @@ double cpuSeconds() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  kh::SdlOptions options;
+  kh::AppOptions options;
   bool fullscreen = false;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--scale") && i + 1 < argc) options.scale = std::atoi(argv[++i]);
@@ -46,9 +46,9 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  kh::SdlBackend backend(options);
-  backend.setFullscreen(fullscreen);
-  kh::App app(backend);
+  kh::SdlBackend backend;
+  kh::App app(backend.platform, options);
+  app.desktop().setFullscreen(fullscreen);
   const kh::Catalogue pictures;
   kh::Game game(app, pictures, std::make_unique<kh::HighScoreFile>("/tmp/knuffelhatz-measure-Hi.wbh"));
   game.splash.Show();
@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
   // A click on the creature's chest, queued as the mouse would: from the click entering the
   // event queue to the hit frame handed to the window system.
   std::vector<double> clicks;
-  const kh::WindowId play = *game.form1.window();
+  kh::DisplayWindow& play = *app.desktop().window(*game.form1.window());
   for (int i = 0; i < 20; ++i) {
     auto& st = game.form1.state();
     runFor(0.3);
@@ -95,18 +95,18 @@ int main(int argc, char** argv) {
     const kh::Rect area = game.form1.Picture1.client();
     const int before = game.form1.punkte;
     const kh::Micros c0 = backend.now();
-    backend.queueClick(play, area.x + x, area.y + y);
+    kh::SdlBackend::queueClick(play, area.x + x, area.y + y);
     while (game.form1.punkte == before && backend.now() - c0 < 200'000) app.DoEvents();
     if (game.form1.punkte == before) continue;
-    while (backend.shownAt(play) <= c0 && backend.now() - c0 < 200'000) app.run(backend.now() + 1000);
-    clicks.push_back(double(backend.shownAt(play) - c0) / 1000.0);
+    while (kh::SdlBackend::shownAt(play) <= c0 && backend.now() - c0 < 200'000) app.run(backend.now() + 1000);
+    clicks.push_back(double(kh::SdlBackend::shownAt(play) - c0) / 1000.0);
   }
   std::sort(clicks.begin(), clicks.end());
   if (!clicks.empty())
     std::printf("click to presented hit frame: median %.2f ms, max %.2f ms over %zu hits\n", clicks[clicks.size() / 2],
                 clicks.back(), clicks.size());
   runFor(70);
-  std::printf("scale %d%s\n", backend.scale(), fullscreen ? ", full screen" : "");
+  std::printf("scale %d%s\n", app.desktop().scale(), fullscreen ? ", full screen" : "");
   std::printf("motion timer over 10 s: %zu ticks, median %.2f ms, p99 %.2f ms, max %.2f ms\n", iv.size(),
               iv[iv.size() / 2], iv[iv.size() * 99 / 100], iv.back());
   std::printf("CPU share: title waiting %.2f%%, during a game %.2f%% of one core\n", waitShare * 100, playShare * 100);

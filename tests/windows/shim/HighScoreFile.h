@@ -3,7 +3,7 @@
 // Windows score store.
 #include <filesystem>
 
-#include "Win32Files.h"
+#include "Win32ScoreStore.h"
 
 namespace kh {
 

@@ -1,6 +1,7 @@
-#include "Win32Report.h"
+#include "Win32Program.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <string>
@@ -41,6 +42,16 @@ void say(std::string_view text, bool error) {
     return;
   }
   box(text, error ? MB_ICONWARNING : MB_ICONINFORMATION);
+}
+
+std::vector<std::string> commandLineArguments() {
+  int count = 0;
+  std::vector<std::string> args;
+  if (LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count)) {
+    for (int i = 1; i < count; ++i) args.push_back(narrow(argv[i]));
+    LocalFree(argv);
+  }
+  return args;
 }
 
 void reportFatal(std::string_view message) {

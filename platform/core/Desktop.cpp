@@ -1,0 +1,208 @@
+#include "Desktop.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace kh {
+
+Interpreted interpretInput(const RawInput& in, const WindowFacts& window) {
+  Interpreted out;
+  InputEvent& ev = out.event;
+  ev.window = in.window;
+  using T = RawInput::Type;
+  switch (in.type) {
+    case T::Ready:
+      out.action = Interpreted::Action::Input;
+      ev = in.ready;
+      return out;
+    case T::Quit:
+      out.action = Interpreted::Action::Input;
+      ev.type = InputEvent::Type::Quit;
+      return out;
+    case T::Area: out.action = Interpreted::Action::Area; return out;
+    default: break;
+  }
+  if (!window.exists) return out;
+  switch (in.type) {
+    case T::PointerMove:
+    case T::PointerDown:
+    case T::PointerUp: {
+      ev.type = in.type == T::PointerMove ? InputEvent::Type::MouseMove
+                : in.type == T::PointerDown ? InputEvent::Type::MouseDown
+                                            : InputEvent::Type::MouseUp;
+      Viewport v = window.view;
+      if (in.scale > 0 && in.scale != v.scale) {
+        // Measured before the window took another scale: as it lay then.
+        v.scale = in.scale;
+        v.areaWidth = v.width * in.scale;
+        v.areaHeight = v.height * in.scale;
+        v.left = v.top = 0;
+      }
+      v.toClient(in.x, in.y, ev.x, ev.y);
+      ev.button = in.button;
+      ev.shift = in.shift;
+      break;
+    }
+    case T::Text:
+      ev.type = InputEvent::Type::KeyChar;
+      ev.key = in.ch;
+      break;
+    case T::KeyDown:
+      if (in.key == Key::F11 || (in.key == Key::Enter && (in.shift & kAlt))) {
+        if (window.mayGoFullscreen && !in.repeat) out.action = Interpreted::Action::ToggleFullscreen;
+        return out;
+      }
+      // Keys that type a control character rather than text.
+      if (in.key == Key::Enter) ev.key = 13;
+      else if (in.key == Key::Escape) ev.key = 27;
+      else if (in.key == Key::Backspace) ev.key = 8;
+      else return out;
+      ev.type = InputEvent::Type::KeyChar;
+      break;
+    case T::Close: ev.type = InputEvent::Type::Close; break;
+    default: return out;
+  }
+  out.action = Interpreted::Action::Input;
+  return out;
+}
+
+Desktop::Desktop(WindowSystem& display, Events& events, TextRenderer& text, int scale, int clockRate)
+    : display_(display), events_(events), text_(text), fixedScale_(scale > 0), scale_(std::clamp(scale, 1, kMaxScale)),
+      rate_(clockRate < 1 ? 1 : clockRate), start_(events.now()) {}
+
+Desktop::Entry& Desktop::at(WindowId id) {
+  auto it = windows_.find(id);
+  if (it == windows_.end()) throw std::logic_error("no such window");
+  return it->second;
+}
+
+DisplayWindow* Desktop::window(WindowId id) {
+  auto it = windows_.find(id);
+  return it == windows_.end() ? nullptr : it->second.window.get();
+}
+
+void Desktop::adoptScale(int s) {
+  scale_ = s;
+  for (auto& [id, e] : windows_) e.window->setScale(s);
+}
+
+void Desktop::fitShared() {
+  const auto area = display_.sharedArea();
+  if (!area || fixedScale_ || windows_.empty()) return;
+  // One scale for all windows, the largest at which each fits the room.
+  int s = kMaxScale;
+  for (auto& [id, e] : windows_) {
+    const Viewport v = e.window->view();
+    s = std::min({s, area->first / std::max(v.width, 1), area->second / std::max(v.height, 1)});
+  }
+  adoptScale(std::max(1, s));
+}
+
+WindowId Desktop::createWindow(const WindowOptions& opts) {
+  if (!fixedScale_ && !display_.sharedArea()) {
+    // The largest scale at which every window of the program fits comfortably.
+    const WindowSystem::Frame f = display_.frameOf(opts.titleBar);
+    const int s = suggestedScale(opts.clientHeight + 2 * f.drawn, f.decorations, display_.screenHeight());
+    if (windows_.empty() || s < scale_) adoptScale(s);
+  }
+  const WindowId id = next_++;
+  Entry e;
+  e.window = display_.create(id, opts, scale_);
+  // A page's full screen holds all its windows at once: any of them may ask for it.
+  e.mayGoFullscreen = opts.titleBar || display_.sharedArea().has_value();
+  windows_.emplace(id, std::move(e));
+  fitShared();
+  return id;
+}
+
+void Desktop::destroyWindow(WindowId id) {
+  if (windows_.erase(id)) fitShared();
+}
+
+void Desktop::showWindow(WindowId id, bool shown) {
+  Entry& e = at(id);
+  e.shown = shown;
+  e.window->show(shown);
+  if (shown && e.mayGoFullscreen && fullscreen_) e.window->setFullscreen(true);
+}
+
+Rect Desktop::windowFrame(WindowId id) { return at(id).window->frame(); }
+
+void Desktop::moveWindowFrame(WindowId id, int left, int top) { at(id).window->moveFrame(left, top); }
+
+void Desktop::present(WindowId id, const Surface& client, const Rect& dirty) { at(id).window->present(client, dirty); }
+
+void Desktop::describe(WindowId id, const std::vector<std::string>& lines) {
+  Entry& e = at(id);
+  std::string text;
+  for (const std::string& l : lines) {
+    if (l.empty()) continue;
+    if (!text.empty()) text += '\n';
+    text += l;
+  }
+  if (text == e.described) return;
+  e.described = text;
+  e.window->describe(text);
+}
+
+void Desktop::setCursor(Cursor c) {
+  if (cursor_ == c) return;
+  cursor_ = c;
+  display_.setCursor(c);
+}
+
+void Desktop::setFullscreen(bool on) {
+  if (on == fullscreen_) return;
+  fullscreen_ = on;
+  for (auto& [id, e] : windows_)
+    if (e.mayGoFullscreen && e.shown) e.window->setFullscreen(on);
+}
+
+bool Desktop::handle(const RawInput& in, InputEvent& ev) {
+  WindowFacts facts;
+  if (auto it = windows_.find(in.window); it != windows_.end()) {
+    facts.exists = true;
+    facts.mayGoFullscreen = it->second.mayGoFullscreen;
+    if (in.type == RawInput::Type::PointerMove || in.type == RawInput::Type::PointerDown ||
+        in.type == RawInput::Type::PointerUp)
+      facts.view = it->second.window->view();
+  }
+  const Interpreted r = interpretInput(in, facts);
+  switch (r.action) {
+    case Interpreted::Action::Input: ev = r.event; return true;
+    case Interpreted::Action::ToggleFullscreen: setFullscreen(!fullscreen_); return false;
+    case Interpreted::Action::Area:
+      // The page's full screen can also end by the browser's own hand (Escape).
+      fullscreen_ = in.fullscreen;
+      fitShared();
+      return false;
+    case Interpreted::Action::None: return false;
+  }
+  return false;
+}
+
+Micros Desktop::now() { return start_ + (events_.now() - start_) * rate_; }
+
+Micros Desktop::platformTime(Micros t) const {
+  if (rate_ == 1 || t <= start_) return t;
+  const Micros d = t - start_;  // no overflow, even for a deadline of "never"
+  return start_ + d / rate_ + (d % rate_ != 0 ? 1 : 0);
+}
+
+bool Desktop::waitEvent(InputEvent& ev, Micros deadline) {
+  RawInput in;
+  // Rounded up: waking early would only spin.
+  const Micros until = platformTime(deadline);
+  while (events_.wait(in, until))
+    if (handle(in, ev)) return true;
+  return false;
+}
+
+bool Desktop::pollEvent(InputEvent& ev) {
+  RawInput in;
+  while (events_.poll(in))
+    if (handle(in, ev)) return true;
+  return false;
+}
+
+}  // namespace kh

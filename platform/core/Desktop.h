@@ -1,0 +1,103 @@
+#pragma once
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "Platform.h"
+
+namespace kh {
+
+// What an input means, by the core's rules.
+struct Interpreted {
+  enum class Action { None, Input, ToggleFullscreen, Area };
+  Action action = Action::None;
+  InputEvent event;  // with Input
+};
+
+// What the rules need to know of the window an input came to.
+struct WindowFacts {
+  bool exists = false;
+  bool mayGoFullscreen = false;
+  Viewport view;
+};
+
+// The rules for input, apart from any platform: F11 and Alt+Enter switch the full screen on
+// a window that may go there, never when the key repeats; Enter, Escape and Backspace type
+// their control characters; the pointer's device pixels become client pixels through the
+// window's view (the black bars count as the nearest edge); input to a window that is gone
+// is dropped.
+Interpreted interpretInput(const RawInput& in, const WindowFacts& window);
+
+// The game's windows on a platform's display, with the policy every platform shares: the
+// registry of windows, the whole scale (chosen for the screen, or given, and taken by every
+// window already open), the player's full-screen choice (the play window, the one with a
+// title bar, for the whole run), the pointer shape, the input rules above, and the clock a
+// test may run faster.
+class Desktop {
+ public:
+  // `scale` 1..kMaxScale, or 0 to choose one that suits the screen; the clock runs
+  // `clockRate` times faster than the platform's (1 unless a test asks).
+  Desktop(WindowSystem& display, Events& events, TextRenderer& text, int scale = 0, int clockRate = 1);
+  Desktop(const Desktop&) = delete;
+  Desktop& operator=(const Desktop&) = delete;
+
+  WindowId createWindow(const WindowOptions& opts);
+  void destroyWindow(WindowId id);
+  // Shows a window on top with the focus (on the full screen, if the player chose it and it
+  // may go there), or hides it.
+  void showWindow(WindowId id, bool shown);
+  Rect windowFrame(WindowId id);
+  void moveWindowFrame(WindowId id, int left, int top);
+  int screenWidth() { return display_.screenWidth(); }
+  int screenHeight() { return display_.screenHeight(); }
+  void present(WindowId id, const Surface& client, const Rect& dirty);
+  void setCursor(Cursor c);
+  TextBitmap renderText(const FontSpec& font, std::string_view utf8) { return text_.render(font, utf8); }
+
+  Micros now();
+  // The next input for the game, waiting until `deadline` at most; what is not for the game
+  // (a full-screen key, a page resized) is acted on here.
+  bool waitEvent(InputEvent& ev, Micros deadline);
+  bool pollEvent(InputEvent& ev);
+  std::uint64_t randomSeed() { return events_.randomSeed(); }
+
+  // Tells screen readers what a window says, where the window system wants that: the lines
+  // not empty, one a line; only a change reaches the window.
+  bool describes() { return display_.describesWindows(); }
+  void describe(WindowId id, const std::vector<std::string>& lines);
+
+  int scale() const { return scale_; }
+  bool fullscreen() const { return fullscreen_; }
+  // The player's choice, as F11 makes it (also for tools).
+  void setFullscreen(bool on);
+  // The platform's window, for tools and tests; nullptr when there is none.
+  DisplayWindow* window(WindowId id);
+  // The platform's clock time when this clock shows `t`, at the earliest.
+  Micros platformTime(Micros t) const;
+
+ private:
+  struct Entry {
+    std::unique_ptr<DisplayWindow> window;
+    bool mayGoFullscreen = false;
+    bool shown = false;
+    std::string described;
+  };
+  Entry& at(WindowId id);
+  bool handle(const RawInput& in, InputEvent& ev);
+  void adoptScale(int s);
+  void fitShared();
+
+  WindowSystem& display_;
+  Events& events_;
+  TextRenderer& text_;
+  const bool fixedScale_;
+  int scale_;
+  bool fullscreen_ = false;
+  std::optional<Cursor> cursor_;
+  std::map<WindowId, Entry> windows_;
+  WindowId next_ = 1;
+  Micros rate_;
+  Micros start_;
+};
+
+}  // namespace kh
