@@ -107,6 +107,18 @@ void BM_SetPic(benchmark::State& state) {
 }
 BENCHMARK(BM_SetPic);
 
+// A whole frame tick as the play window's timer runs it: the frame composed, handed to the
+// play area and presented into the window.
+void BM_FrameTick(benchmark::State& state) {
+  Play p;
+  for (auto _ : state) {
+    p.f1.SetPic();
+    p.app.presentAll();
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_FrameTick);
+
 void BM_CopySameDestination(benchmark::State& state) {
   Play p;
   Copy c(p.f1.state());

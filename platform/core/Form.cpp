@@ -195,8 +195,18 @@ void Form::pictureChanged(const PictureBox& box) {
 void Form::drawBox(const PictureBox& box) {
   const Rect o = box.outer();
   // The sunken edge: shadow and dark shadow above and left, highlight and light below and right.
-  auto hline = [&](int x0, int x1, int y, Pixel p) { for (int x = x0; x <= x1; ++x) if (x >= 0 && y >= 0 && x < client_.width() && y < client_.height()) client_.set(x, y, p); };
-  auto vline = [&](int x, int y0, int y1, Pixel p) { for (int y = y0; y <= y1; ++y) if (x >= 0 && y >= 0 && x < client_.width() && y < client_.height()) client_.set(x, y, p); };
+  // Each line clipped to the client area once, then filled.
+  auto hline = [&](int x0, int x1, int y, Pixel p) {
+    x0 = std::max(x0, 0);
+    x1 = std::min(x1, client_.width() - 1);
+    if (y < 0 || y >= client_.height() || x0 > x1) return;
+    Pixel* d = client_.row(y);
+    std::fill(d + x0, d + x1 + 1, p);
+  };
+  auto vline = [&](int x, int y0, int y1, Pixel p) {
+    if (x < 0 || x >= client_.width()) return;
+    for (int y = std::max(y0, 0); y <= std::min(y1, client_.height() - 1); ++y) client_.row(y)[x] = p;
+  };
   const int r = o.x + o.w - 1, b = o.y + o.h - 1;
   hline(o.x, r, o.y, rgb(160, 160, 160));
   vline(o.x, o.y, b, rgb(160, 160, 160));

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -40,9 +41,19 @@ class Surface {
   bool empty() const { return w_ == 0 || h_ == 0; }
 
   Pixel at(int x, int y) const { return px_[std::size_t(y) * std::size_t(w_) + std::size_t(x)]; }
-  void set(int x, int y, Pixel p) { px_[std::size_t(y) * std::size_t(w_) + std::size_t(x)] = p; }
+  void set(int x, int y, Pixel p) {
+    px_[std::size_t(y) * std::size_t(w_) + std::size_t(x)] = p;
+    narrow_ = narrow_ && p <= 0xffffffu;
+    changed();
+  }
   const Pixel* row(int y) const { return px_.data() + std::size_t(y) * std::size_t(w_); }
-  Pixel* row(int y) { return px_.data() + std::size_t(y) * std::size_t(w_); }
+  // For writing at once: a row pointer kept past the next draw from this surface may write
+  // behind the back of what that draw learnt about the picture.
+  Pixel* row(int y) {
+    narrow_ = false;
+    changed();
+    return line(y);
+  }
   const std::vector<Pixel>& pixels() const { return px_; }
 
   void fill(Pixel p);
@@ -61,12 +72,36 @@ class Surface {
   // Colour value (0x00BBGGRR) at a point, or -1 outside the surface.
   std::int32_t point(float x, float y) const;
 
-  bool operator==(const Surface&) const = default;
+  bool operator==(const Surface& o) const { return w_ == o.w_ && h_ == o.h_ && px_ == o.px_; }
+
+  // Stretches of one colour in a row, at least kMinRun pixels long, left to right; what a
+  // masked draw needs to know to copy, skip or AND whole stretches instead of pixel by pixel.
+  struct Runs {
+    static constexpr int kMinRun = 8;
+    struct Run {
+      int x0, x1;
+      Pixel value;
+    };
+    std::vector<Run> runs;
+    std::vector<std::size_t> first;  // runs of row y: [first[y], first[y + 1])
+    bool narrow = true;              // no pixel has a bit above the low 24
+  };
+  const Runs& runs() const;
 
  private:
+  Pixel* line(int y) { return px_.data() + std::size_t(y) * std::size_t(w_); }
+  void changed() {
+    if (runs_) runs_.reset();
+  }
+
   int w_ = 0;
   int h_ = 0;
   std::vector<Pixel> px_;
+  // Known: no pixel has a bit above the low 24 (false when not known).
+  bool narrow_ = true;
+  // Worked out on the first masked draw from this surface; any change drops it. Surfaces are
+  // drawn from one thread.
+  mutable std::shared_ptr<const Runs> runs_;
 };
 
 }  // namespace kh

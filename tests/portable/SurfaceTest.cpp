@@ -2,6 +2,7 @@
 // pixels back, the one rounding rule, masked sprites and the bitmap decoder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <stdexcept>
@@ -435,6 +436,35 @@ TEST_F(SurfaceMasked, APartlyClippedSpriteIsStillMasked) {
   EXPECT_EQ(s.at(1, 4), image.at(3, 1));   // source (3, 1)
   EXPECT_EQ(s.at(0, 3), background.at(0, 3));
   EXPECT_EQ(s.at(2, 4), background.at(2, 4));
+}
+
+// Long black and white stretches are copied, skipped or ANDed whole; the pixels must be those
+// of the per-pixel formula, at any clipping, over destinations and images with high bits.
+TEST(SurfaceMaskedRuns, LongStretchesGiveThePixelsOfThePerPixelFormula) {
+  constexpr int kW = 53, kH = 4;
+  Surface mask(kW, kH, kWhite), image(kW, kH, kWhite);
+  for (int y = 0; y < kH; ++y)
+    for (int x = 0; x < kW; ++x) {
+      const int band = (x + 7 * y) / 9;  // stretches of 9: white, black, grey, then again
+      mask.set(x, y, band % 3 == 0 ? kWhite : band % 3 == 1 ? kBlack : rgb(x, 90, y));
+      if (x % 13 > 9) image.set(x, y, rgb(3 * x, y, 200));
+      else if (x > 30) image.set(x, y, rgb(248, 248, 248));
+    }
+  for (bool highBits : {false, true}) {
+    Surface dst(40, 6), img = image;
+    for (int y = 0; y < 6; ++y)
+      for (int x = 0; x < 40; ++x) dst.set(x, y, rgb(x * 5, y * 40, x ^ y) | (highBits && x % 3 == 0 ? 0xff000000u : 0));
+    if (highBits) img.set(20, 1, 0x80ffffffu);
+    for (float x : {0.f, -11.4f, 9.6f}) {
+      Surface got = dst, want = dst;
+      got.paintMasked(mask, img, x, 1, std::nullopt);
+      const int left = toPixel(x);
+      for (int y = 1; y < 5; ++y)
+        for (int dx = std::max(left, 0); dx < std::min(left + kW, 40); ++dx)
+          want.set(dx, y, (~mask.at(dx - left, y - 1) | want.at(dx, y)) & img.at(dx - left, y - 1) & 0xffffffu);
+      EXPECT_EQ(got, want) << "x " << x << (highBits ? ", high bits" : "");
+    }
+  }
 }
 
 // ---- Bitmaps ----
