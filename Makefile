@@ -1,5 +1,5 @@
 # make run   installs what is missing, builds a release build and starts the game in play/
-# make check what to run between edits (about 3 minutes): builds with sanitizers (build/test)
+# make check what to run between edits (about a minute once built): builds with sanitizers (build/test)
 #            and runs the unit and scenario tests, a short soak and the fuzz corpora replayed;
 #            no real windows
 # make test  the whole suite, what CI runs (.ci/run): everything `check` runs with the full
