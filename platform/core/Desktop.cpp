@@ -1,14 +1,55 @@
 #include "Desktop.h"
 
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 namespace kh {
+
+namespace {
+
+// A finger or a pen at ev's client point, by the window's touch use: whether ev (made into
+// what it means) goes to the game, and the finger's state after it.
+bool touchInput(RawInput::Type type, const WindowFacts& window, InputEvent& ev, TouchState& touch) {
+  using T = RawInput::Type;
+  using F = TouchState::Finger;
+  const F before = touch.finger;
+  touch.finger = type == T::PointerDown ? F::Tap : type == T::PointerUp ? F::Up : before;
+  if (window.touchUse == WindowOptions::Touch::Key) {
+    if (type != T::PointerDown) return false;
+    ev = InputEvent{InputEvent::Type::KeyChar, ev.window, 0, 0, 0, 0, 13};
+    return true;
+  }
+  const Rect& a = window.aimArea;
+  const float steerLeft = float(a.x) + float(a.w) / 8, steerRight = float(a.x) + float(a.w) * 7 / 8;
+  switch (type) {
+    case T::PointerDown:
+      if (ev.x < steerLeft || ev.x >= steerRight) {
+        touch.finger = F::Steer;
+        ev.type = InputEvent::Type::MouseMove;
+      }
+      return true;
+    case T::PointerMove:
+      // A tapping finger that slides aims nowhere new: moving the pointer would steer.
+      return before == F::Steer;
+    default:
+      if (before != F::Steer) return before == F::Tap;
+      // Back where it aimed, where the view stands still.
+      ev.type = InputEvent::Type::MouseMove;
+      ev.x = std::clamp(touch.aimed ? touch.aimX : float(a.x) + float(a.w) / 2, float(a.x) + float(a.w) / 4,
+                        float(a.x) + float(a.w) * 3 / 4);
+      ev.y = touch.aimed ? touch.aimY : float(a.y) + float(a.h) / 2;
+      return true;
+  }
+}
+
+}  // namespace
 
 Interpreted interpretInput(const RawInput& in, const WindowFacts& window) {
   Interpreted out;
   InputEvent& ev = out.event;
   ev.window = in.window;
+  out.touch = window.touch;
   using T = RawInput::Type;
   switch (in.type) {
     case T::Ready:
@@ -41,6 +82,16 @@ Interpreted interpretInput(const RawInput& in, const WindowFacts& window) {
       v.toClient(in.x, in.y, ev.x, ev.y);
       ev.button = in.button;
       ev.shift = in.shift;
+      if (in.pointer != PointerKind::Mouse && window.touchUse != WindowOptions::Touch::AsMouse &&
+          !touchInput(in.type, window, ev, out.touch))
+        return out;
+      // The game aims wherever the pointer is reported over the aim area.
+      if (window.aimArea.contains(int(std::floor(ev.x)), int(std::floor(ev.y))) &&
+          out.touch.finger != TouchState::Finger::Steer) {
+        out.touch.aimed = true;
+        out.touch.aimX = ev.x;
+        out.touch.aimY = ev.y;
+      }
       break;
     }
     case T::Text:
@@ -110,6 +161,8 @@ WindowId Desktop::createWindow(const WindowOptions& opts) {
   e.window = display_.create(id, opts, scale_);
   // A page's full screen holds all its windows at once: any of them may ask for it.
   e.mayGoFullscreen = opts.titleBar || display_.sharedArea().has_value();
+  e.touchUse = opts.touch;
+  e.aimArea = opts.aimArea;
   windows_.emplace(id, std::move(e));
   fitShared();
   return id;
@@ -163,11 +216,15 @@ bool Desktop::handle(const RawInput& in, InputEvent& ev) {
   if (auto it = windows_.find(in.window); it != windows_.end()) {
     facts.exists = true;
     facts.mayGoFullscreen = it->second.mayGoFullscreen;
+    facts.touchUse = it->second.touchUse;
+    facts.aimArea = it->second.aimArea;
+    facts.touch = it->second.touch;
     if (in.type == RawInput::Type::PointerMove || in.type == RawInput::Type::PointerDown ||
         in.type == RawInput::Type::PointerUp)
       facts.view = it->second.window->view();
   }
   const Interpreted r = interpretInput(in, facts);
+  if (facts.exists) windows_.at(in.window).touch = r.touch;
   switch (r.action) {
     case Interpreted::Action::Input: ev = r.event; return true;
     case Interpreted::Action::ToggleFullscreen: setFullscreen(!fullscreen_); return false;

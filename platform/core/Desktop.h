@@ -7,11 +7,21 @@
 
 namespace kh {
 
+// The finger (or pen) on a window and where the pointer last aimed there, as the touch
+// rules follow them from one input to the next.
+struct TouchState {
+  enum class Finger { Up, Tap, Steer };
+  Finger finger = Finger::Up;
+  bool aimed = false;
+  float aimX = 0, aimY = 0;  // client pixels
+};
+
 // What an input means, by the core's rules.
 struct Interpreted {
   enum class Action { None, Input, ToggleFullscreen, Area };
   Action action = Action::None;
   InputEvent event;  // with Input
+  TouchState touch;  // the window's, after this input
 };
 
 // What the rules need to know of the window an input came to.
@@ -19,6 +29,9 @@ struct WindowFacts {
   bool exists = false;
   bool mayGoFullscreen = false;
   Viewport view;
+  WindowOptions::Touch touchUse = WindowOptions::Touch::AsMouse;
+  Rect aimArea{};
+  TouchState touch;
 };
 
 // The rules for input, apart from any platform: F11 and Alt+Enter switch the full screen on
@@ -26,6 +39,11 @@ struct WindowFacts {
 // their control characters; the pointer's device pixels become client pixels through the
 // window's view (the black bars count as the nearest edge); input to a window that is gone
 // is dropped.
+// A finger or a pen, which cannot hover, goes by the window's touch use. Key: putting it down
+// types Enter. Aim: put down in the outer eighth of the aim area on either side (or beyond)
+// it steers, as the mouse there would, until it is lifted; then the pointer goes back to
+// where it last aimed, drawn into the aim area's middle half, where the view stands still. Put
+// down anywhere else it presses and lets go where it is, and never moves the pointer between.
 Interpreted interpretInput(const RawInput& in, const WindowFacts& window);
 
 // The game's windows on a platform's display, with the policy every platform shares: the
@@ -81,6 +99,9 @@ class Desktop {
     bool mayGoFullscreen = false;
     bool shown = false;
     std::string described;
+    WindowOptions::Touch touchUse = WindowOptions::Touch::AsMouse;
+    Rect aimArea{};
+    TouchState touch;
   };
   Entry& at(WindowId id);
   bool handle(const RawInput& in, InputEvent& ev);

@@ -92,6 +92,14 @@ void Form::Load() {
   opts.centred = design_.centred;
   opts.icon = design_.icon;
   opts.iconTransparent = design_.iconTransparent;
+  // A finger aims where the mouse does, or stands in for the key a window without one waits for.
+  for (const PictureBox* b : boxes_)
+    if (b->visible() && b->mouse.down) {
+      opts.touch = WindowOptions::Touch::Aim;
+      opts.aimArea = b->client();
+      break;
+    }
+  if (opts.touch == WindowOptions::Touch::AsMouse && design_.keyPreview) opts.touch = WindowOptions::Touch::Key;
   window_ = app_.desktop().createWindow(opts);
   if (pendingPos_) app_.desktop().moveWindowFrame(*window_, pendingPos_->first, pendingPos_->second);
   client_ = Surface(design_.clientWidth, design_.clientHeight, design_.background);

@@ -27,6 +27,11 @@ struct WindowOptions {
   bool centred = false;      // else wherever the desktop puts it
   const Surface* icon = nullptr;
   Pixel iconTransparent = 0;
+  // What a finger or a pen on it does (Desktop's touch rules): what the mouse does, type the
+  // key the window waits for, or aim and steer over `aimArea`, the client pixels the mouse aims in.
+  enum class Touch { AsMouse, Key, Aim };
+  Touch touch = Touch::AsMouse;
+  Rect aimArea{};
 };
 
 // The game's input, in a window's client pixels.
@@ -48,6 +53,9 @@ constexpr int buttonMask(bool left, bool right, bool middle) {
 }
 constexpr int shiftMask(bool shift, bool ctrl, bool alt) { return (shift ? kShift : 0) | (ctrl ? kCtrl : 0) | (alt ? kAlt : 0); }
 
+// What moved or pressed the pointer: a finger and a pen follow the core's touch rules.
+enum class PointerKind { Mouse, Touch, Pen };
+
 // A key that means something beyond the character it types.
 enum class Key { Other, F11, Enter, Escape, Backspace };
 
@@ -68,6 +76,7 @@ struct RawInput {
   WindowId window = 0;
   float x = 0, y = 0;  // the pointer in the window's device pixels, as its view() lays them out
   int scale = 0;       // the whole scale the pointer was measured at; 0: the window's view now
+  PointerKind pointer = PointerKind::Mouse;  // one finger or pen at a time: the first one down
   int button = 0;
   int shift = 0;
   int ch = 0;

@@ -6,6 +6,17 @@
 namespace kh::test {
 namespace {
 
+WindowFacts facts(bool exists, bool mayGoFullscreen, Viewport view, WindowOptions::Touch use = WindowOptions::Touch::AsMouse,
+                  Rect aimArea = {}) {
+  WindowFacts f;
+  f.exists = exists;
+  f.mayGoFullscreen = mayGoFullscreen;
+  f.view = view;
+  f.touchUse = use;
+  f.aimArea = aimArea;
+  return f;
+}
+
 RawInput key(WindowId w, Key k, int shift = 0, bool repeat = false) {
   RawInput in;
   in.type = RawInput::Type::KeyDown;
@@ -17,7 +28,7 @@ RawInput key(WindowId w, Key k, int shift = 0, bool repeat = false) {
 }
 
 TEST(InputRules, F11AndAltEnterToggleOnlyWhereAllowedAndNeverOnRepeat) {
-  WindowFacts play{true, true, {}}, title{true, false, {}};
+  WindowFacts play = facts(true, true, {}), title = facts(true, false, {});
   using A = Interpreted::Action;
   EXPECT_EQ(interpretInput(key(2, Key::F11), play).action, A::ToggleFullscreen);
   EXPECT_EQ(interpretInput(key(2, Key::Enter, kAlt), play).action, A::ToggleFullscreen);
@@ -36,7 +47,7 @@ TEST(InputRules, F11AndAltEnterToggleOnlyWhereAllowedAndNeverOnRepeat) {
 TEST(InputRules, ThePointerMapsThroughTheViewAndTheBarsCountAsTheEdge) {
   // The title window's picture (344x185 with a 3-pixel drawn frame) at scale 2, centred on
   // a full screen 20 device pixels wider on each side.
-  WindowFacts w{true, false, Viewport::fit(344, 185, 728, 370)};
+  WindowFacts w = facts(true, false, Viewport::fit(344, 185, 728, 370));
   w.view.inset = 3;
   RawInput in;
   in.type = RawInput::Type::PointerDown;
@@ -55,6 +66,90 @@ TEST(InputRules, ThePointerMapsThroughTheViewAndTheBarsCountAsTheEdge) {
   in.x = 30;
   in.scale = 1;
   EXPECT_FLOAT_EQ(interpretInput(in, w).event.x, 27);
+}
+
+// A finger, a pen or the mouse at a window's device pixel (x, y).
+RawInput pointer(RawInput::Type type, WindowId w, float x, float y, PointerKind kind = PointerKind::Touch) {
+  RawInput in;
+  in.type = type;
+  in.window = w;
+  in.x = x;
+  in.y = y;
+  in.button = kLeftButton;
+  in.pointer = kind;
+  return in;
+}
+
+TEST(TouchRules, AFingerTypesTheTitlesKeyAndOnThePlayAreaAimsAndFiresOrSteersWithoutFiring) {
+  using T = RawInput::Type;
+  using E = InputEvent::Type;
+  WindowFacts title = facts(true, false, Viewport::fit(338, 179, 338, 179), WindowOptions::Touch::Key);
+  const Interpreted key = interpretInput(pointer(T::PointerDown, 1, 5, 5), title);
+  EXPECT_EQ(key.event.type, E::KeyChar);
+  EXPECT_EQ(key.event.key, 13);
+  EXPECT_EQ(interpretInput(pointer(T::PointerUp, 1, 5, 5), title).action, Interpreted::Action::None);
+  EXPECT_EQ(interpretInput(pointer(T::PointerDown, 1, 5, 5, PointerKind::Mouse), title).event.type, E::MouseDown);
+
+  // The play area at (10, 34), 397 wide: a finger steers left of x 59.6 and from x 357.4 on.
+  WindowFacts play = facts(true, true, Viewport::fit(421, 321, 421, 321), WindowOptions::Touch::Aim, {10, 34, 397, 245});
+  auto feed = [&play](const RawInput& in) {
+    const Interpreted r = interpretInput(in, play);
+    play.touch = r.touch;
+    return r;
+  };
+  auto expect = [](const Interpreted& r, E type, float x, float y) {
+    EXPECT_EQ(r.action, Interpreted::Action::Input);
+    EXPECT_EQ(r.event.type, type);
+    EXPECT_FLOAT_EQ(r.event.x, x);
+    EXPECT_FLOAT_EQ(r.event.y, y);
+  };
+  expect(feed(pointer(T::PointerDown, 2, 200, 100)), E::MouseDown, 200, 100);
+  EXPECT_EQ(feed(pointer(T::PointerMove, 2, 230, 100)).action, Interpreted::Action::None) << "a sliding tap never steers";
+  expect(feed(pointer(T::PointerUp, 2, 230, 100)), E::MouseUp, 230, 100);
+  expect(feed(pointer(T::PointerDown, 2, 59, 100)), E::MouseMove, 59, 100);
+  expect(feed(pointer(T::PointerMove, 2, 3, 120)), E::MouseMove, 3, 120);
+  // Lifted, the pointer goes back where it aimed, and there the view stops.
+  expect(feed(pointer(T::PointerUp, 2, 3, 120)), E::MouseMove, 230, 100);
+  expect(feed(pointer(T::PointerDown, 2, 358, 50, PointerKind::Pen)), E::MouseMove, 358, 50);
+  expect(feed(pointer(T::PointerUp, 2, 358, 50, PointerKind::Pen)), E::MouseMove, 230, 100);
+  expect(feed(pointer(T::PointerDown, 2, 357, 50)), E::MouseDown, 357, 50);
+  feed(pointer(T::PointerUp, 2, 60, 80));
+  feed(pointer(T::PointerDown, 2, 400, 80));
+  expect(feed(pointer(T::PointerUp, 2, 400, 80)), E::MouseMove, 10 + 397 / 4.0f, 80);  // drawn into the still middle
+  // The mouse is the mouse everywhere; its aim counts for the finger's next release.
+  expect(feed(pointer(T::PointerDown, 2, 20, 90, PointerKind::Mouse)), E::MouseDown, 20, 90);
+  expect(feed(pointer(T::PointerMove, 2, 250, 70, PointerKind::Mouse)), E::MouseMove, 250, 70);
+  feed(pointer(T::PointerDown, 2, 5, 80));
+  expect(feed(pointer(T::PointerUp, 2, 5, 80)), E::MouseMove, 250, 70);
+}
+
+TEST(TouchRules, ATapOnTheTitleStartsOnlyOnceThePromptShowsAndAHeldEdgeFingerScrollsUntilLifted) {
+  Harness h;
+  const int s = h.app.desktop().scale();
+  auto touch = [&](RawInput::Type type, WindowId w, float x, float y) {
+    h.be.raw(pointer(type, w, x * float(s), y * float(s)));
+    h.runFor(0);
+  };
+  h.runUntilMs(1500);
+  touch(RawInput::Type::PointerDown, h.titleWindow(), 100, 100);
+  touch(RawInput::Type::PointerUp, h.titleWindow(), 100, 100);
+  EXPECT_FALSE(h.f1.Visible()) << "refused before the prompt";
+  h.runUntilMs(2100);
+  touch(RawInput::Type::PointerDown, h.titleWindow(), 100, 100);
+  ASSERT_TRUE(h.f1.Visible());
+  const WindowId p = h.playWindow();
+  touch(RawInput::Type::PointerUp, p, 100, 100);
+  EXPECT_EQ(h.f1.shots, 5) << "the finger that started the round fired nothing";
+  touch(RawInput::Type::PointerDown, p, 12, 150);
+  h.runFor(300);
+  const double steered = h.f1.state().scrollX;
+  EXPECT_GT(steered, -200) << "held at the left edge, the view scrolls left";
+  touch(RawInput::Type::PointerUp, p, 12, 150);
+  h.runFor(300);
+  EXPECT_EQ(h.f1.state().scrollX, steered) << "lifted, it stands still";
+  EXPECT_EQ(h.f1.shots, 5) << "steering wasted no shot";
+  touch(RawInput::Type::PointerDown, p, 200, 150);
+  EXPECT_EQ(h.f1.shots, 4);
 }
 
 struct Policy : ::testing::Test {
