@@ -48,6 +48,22 @@ document.getElementById('kh-full').addEventListener('click', function (e) {
   else if (document.documentElement.requestFullscreen) document.documentElement.requestFullscreen().catch(function () {});
   e.currentTarget.blur();
 });
+// Where the page cannot have the full screen (an iPhone, an iframe not allowed it), no button.
+if (!document.fullscreenEnabled) document.getElementById('kh-full').hidden = true;
 if (typeof WebAssembly !== 'object') {
   document.getElementById('kh-loading').textContent = 'Dieser Browser kann Knuffelhatz nicht spielen (kein WebAssembly).';
+}
+// Offline: the service worker keeps this build's files (sw.js). A newer build it has found
+// waits; the next start hands over to it before the game runs, and starts again from its
+// files (once), so a page is never a mix of two builds. Where the page may not have a worker
+// (a file:// page, some iframes) it simply plays online.
+if ('serviceWorker' in navigator) {
+  var khWorkers = navigator.serviceWorker;
+  if (khWorkers.controller) {
+    // A page already playing has all its files: only one still loading starts again.
+    khWorkers.addEventListener('controllerchange', function () { if (window.khFirstFrameMs === undefined) location.reload(); });
+  }
+  khWorkers.register('sw.js').then(function (reg) {
+    if (reg.waiting && khWorkers.controller) reg.waiting.postMessage('take over');
+  }).catch(function () {});
 }

@@ -18,8 +18,9 @@ static_assert(shiftMask(true, false, false) == 1 && shiftMask(false, true, false
 // A queued input as the page writes it: type (0 move, 1 down, 2 up, 3 text, 4 key, 5 area),
 // window, x, y in device pixels of the enlarged window, button, shift, the typed character,
 // the scale x and y were measured at, the key (1 F11, 2 Enter, 3 Escape, 4 Backspace),
-// whether it repeats, whether the page is on the full screen.
-constexpr int kWebInputFields = 11;
+// whether it repeats, whether the page is on the full screen, the pointer (0 the mouse,
+// 1 a finger, 2 a pen).
+constexpr int kWebInputFields = 12;
 
 Key keyOf(int k) {
   switch (k) {
@@ -59,6 +60,7 @@ bool WebBackend::take(RawInput& in) {
   in.key = keyOf(int(e[8]));
   in.repeat = e[9] != 0;
   in.fullscreen = e[10] != 0;
+  in.pointer = e[11] == 1 ? PointerKind::Touch : e[11] == 2 ? PointerKind::Pen : PointerKind::Mouse;
   return true;
 }
 

@@ -29,7 +29,7 @@ void kh_web_fatal(const char* message);
 // The game's clock in milliseconds; it stands still while the page is hidden.
 double kh_web_now();
 int kh_web_pending();
-// The oldest queued input into out[11], as WebInput.cpp reads it; 0 when there is none.
+// The oldest queued input into out[12], as WebInput.cpp reads it; 0 when there is none.
 int kh_web_take(double* out);
 // Sleeps until `ms` have passed on the game's clock or input comes; 0 only lets the page run.
 // Asynchronous: the program's stack is unwound through Asyncify.

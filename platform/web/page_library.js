@@ -46,7 +46,8 @@ mergeInto(LibraryManager.library, {
   },
 
   // Each window at its whole scale in device pixels, centred in the room the page gives them
-  // all; the program chooses the scale for that room (`area`). The full screen holds the page.
+  // all; the program chooses the scale for that room (`area`), and where not even 1 fits the
+  // page shows it smaller. The full screen holds the page.
   $khLayout: function(screen) {
     const layout = { asked: null };
     layout.area = () => {
@@ -57,8 +58,16 @@ mergeInto(LibraryManager.library, {
       const dpr = window.devicePixelRatio || 1, a = layout.area();
       const p = khRules.place(a[0], a[1], w.canvas.width, w.canvas.height, w.scale, dpr);
       Object.assign(w.canvas.style, { width: p.width + 'px', height: p.height + 'px', left: p.left + 'px', top: p.top + 'px' });
+      w.canvas.classList.toggle('kh-shrunk', p.shrunk);
+      layout.hint();
     };
     layout.placeAll = () => { for (const w of screen.wins.values()) layout.place(w); };
+    // A device held the narrow way may be told that turning it gives a bigger picture.
+    layout.hint = () => {
+      const turn = document.getElementById('kh-turn'), a = layout.area();
+      const sizes = [...screen.wins.values()].map((w) => [w.canvas.width, w.canvas.height]);
+      if (turn) turn.hidden = !sizes.length || !khRules.turnGivesMore(a[0], a[1], sizes);
+    };
     // `refused` hears when the browser would not, so the program knows where the page is.
     layout.fullscreen = (on, refused) => {
       if (on === !!document.fullscreenElement || on === layout.asked) return;
@@ -72,7 +81,7 @@ mergeInto(LibraryManager.library, {
 
   // The page's handlers only queue what the player does, as [type (0 move, 1 down, 2 up,
   // 3 text, 4 key, 5 area), window, x, y, button, shift, character, scale, key, repeat, full
-  // screen] (WebInput.cpp); the program takes it on its own stack. `wake` ends the program's
+  // screen, pointer kind (0 mouse, 1 finger, 2 pen)] (WebInput.cpp); the program takes it on its own stack. `wake` ends the program's
   // sleep, when it sleeps.
   $khInput: function(screen, layout) {
     const input = { events: [], wake: null, captured: false };
@@ -82,13 +91,25 @@ mergeInto(LibraryManager.library, {
     // program has chosen the scale for the new room.
     input.area = () => {
       layout.placeAll();
-      input.push([5, 0, 0, 0, 0, 0, 0, 0, 0, 0, document.fullscreenElement ? 1 : 0]);
+      input.push([5, 0, 0, 0, 0, 0, 0, 0, 0, 0, document.fullscreenElement ? 1 : 0, 0]);
     };
     window.addEventListener('resize', input.area);
+    // Browser zoom or another monitor changes the device pixels without always resizing.
+    const watchDpr = () => {
+      const q = window.matchMedia && window.matchMedia('(resolution: ' + (window.devicePixelRatio || 1) + 'dppx)');
+      if (!q) return;
+      const changed = () => { q.removeEventListener('change', changed); watchDpr(); input.area(); };
+      q.addEventListener('change', changed);
+    };
+    watchDpr();
     document.addEventListener('fullscreenchange', input.area);
     // Mouse input goes to the window on top. Outside it only while a button is held there, or
-    // on the full screen, where the black bars count as the window's nearest edge.
+    // on the full screen, where the black bars count as the window's nearest edge. A finger or
+    // a pen comes as a pointer of that kind, one at a time (the first down), and the browser's
+    // mouse events made up from it are refused where it goes down.
     const mouse = (type) => (e) => {
+      const kind = khRules.pointerKind(e);
+      if (kind < 0 || (kind > 0 && !e.isPrimary)) return;
       if (e.target instanceof Element && e.target.closest('.kh-own')) return;  // the page's own controls
       const top = screen.top();
       if (!top) return;
@@ -97,12 +118,16 @@ mergeInto(LibraryManager.library, {
       if (type === 1 && p.inside) input.captured = true;
       if (type === 2) input.captured = false;
       if (!wanted) return;
-      if (type !== 0) e.preventDefault();
-      input.push([type, top.id, p.x, p.y, khRules.buttons(type === 0, e), khRules.modifiers(e), 0, top.scale, 0, 0, 0]);
+      if (type !== 0 || kind > 0) e.preventDefault();
+      input.push([type, top.id, p.x, p.y, kind > 0 ? 1 : khRules.buttons(type === 0, e), khRules.modifiers(e), 0, top.scale, 0, 0, 0, kind]);
     };
     window.addEventListener('mousemove', mouse(0));
     window.addEventListener('mousedown', mouse(1));
     window.addEventListener('mouseup', mouse(2));
+    window.addEventListener('pointermove', mouse(0));
+    window.addEventListener('pointerdown', mouse(1));
+    window.addEventListener('pointerup', mouse(2));
+    window.addEventListener('pointercancel', mouse(2));
     screen.element.addEventListener('contextmenu', (e) => e.preventDefault());
     window.addEventListener('keydown', (e) => {
       const k = khRules.keyInput(e), full = khRules.isFullscreenKey(e), top = screen.top();
@@ -110,8 +135,8 @@ mergeInto(LibraryManager.library, {
       if (full) e.preventDefault();
       if (!k || !top) return;
       if (!full && e.key !== 'Escape') e.preventDefault();
-      if (k.text) input.push([3, top.id, 0, 0, 0, 0, k.text, 0, 0, 0, 0]);
-      else input.push([4, top.id, 0, 0, 0, khRules.modifiers(e), 0, 0, k.key, e.repeat ? 1 : 0, 0]);
+      if (k.text) input.push([3, top.id, 0, 0, 0, 0, k.text, 0, 0, 0, 0, 0]);
+      else input.push([4, top.id, 0, 0, 0, khRules.modifiers(e), 0, 0, k.key, e.repeat ? 1 : 0, 0, 0]);
     });
     // A yield without a timer, whose delay browsers stretch when timers nest.
     input.channel = new MessageChannel();
@@ -135,7 +160,7 @@ mergeInto(LibraryManager.library, {
     return v;
   },
 
-  // Samples played through Web Audio, which starts with the first key or click (a browser's
+  // Samples played through Web Audio, which starts with the first key, click or tap (a browser's
   // rule) and rests while the page is hidden. `ctx` stays null in a browser without it.
   $khSound: function(visibility) {
     const AC = window.AudioContext || window.webkitAudioContext;
@@ -152,7 +177,7 @@ mergeInto(LibraryManager.library, {
     const unlock = () => {
       if (!sound.ctx) { try { sound.ctx = new AC(); } catch (e) { return; } sound.rest(); }
     };
-    for (const type of ['keydown', 'mousedown', 'touchend']) window.addEventListener(type, unlock, true);
+    for (const type of ['keydown', 'mousedown', 'touchend', 'pointerup']) window.addEventListener(type, unlock, true);
     visibility.watch((shown) => {
       if (sound.ctx && !shown) sound.ctx.suspend().catch(() => {});
       if (sound.ctx && shown && sound.source) sound.ctx.resume().catch(() => {});
@@ -188,6 +213,7 @@ mergeInto(LibraryManager.library, {
     w.text.remove();
     screen.wins.delete(id);
     screen.stack = screen.stack.filter((i) => i !== id);
+    khPage.layout.hint();
   },
 
   kh_web_show_window__deps: ['$khPage'],
@@ -260,7 +286,7 @@ mergeInto(LibraryManager.library, {
   kh_web_take: function(out) {
     const e = khPage.input.events.shift();
     if (!e) return 0;
-    for (let i = 0; i < 11; ++i) HEAPF64[(out >> 3) + i] = e[i];
+    for (let i = 0; i < 12; ++i) HEAPF64[(out >> 3) + i] = e[i];
     return 1;
   },
 

@@ -1,17 +1,41 @@
-// The page's sums and rules that need no page: where the windows go at the core's scale,
+// The page's sums and rules that need no page: where the windows go at the core's scale
+// (and whether turning the device would enlarge them), what kind of pointer an event is,
 // what a key gives the game, where the pointer is in device pixels, the best score's stored
 // digits, the changed part of a canvas, the test clock's rate. A plain script, so that
 // emscripten can put it before the program (--pre-js) for page_library.js, and Node's test
 // runner can load it (tests/web/page_rules.test.mjs).
 const khRules = (() => {
   // Where a window of w x h pixels shows at `scale`, in CSS pixels: centred in the area on
-  // whole device pixels, so every picture pixel is a sharp square.
+  // whole device pixels, so every picture pixel is a sharp square. Where even scale 1 does not
+  // fit (a small phone upright), smaller, whole and as large as fits: `shrunk` then.
   function place(areaWidth, areaHeight, w, h, scale, dpr) {
-    const cw = w * scale, ch = h * scale;
+    let cw = w * scale, ch = h * scale;
+    const shrunk = cw > areaWidth || ch > areaHeight;
+    if (shrunk) {
+      const f = Math.min(areaWidth / w, areaHeight / h);
+      cw = Math.max(1, Math.floor(w * f));
+      ch = Math.max(1, Math.floor(h * f));
+    }
     return {
-      width: cw / dpr, height: ch / dpr,
+      width: cw / dpr, height: ch / dpr, shrunk,
       left: Math.max(0, Math.floor((areaWidth - cw) / 2)) / dpr, top: Math.max(0, Math.floor((areaHeight - ch) / 2)) / dpr,
     };
+  }
+
+  // Whether the area turned a quarter would show windows of these sizes larger: the largest
+  // share of its size each can have in the area, upright and turned.
+  function turnGivesMore(areaWidth, areaHeight, sizes) {
+    const fit = (aw, ah) => Math.min(...sizes.map((s) => Math.min(aw / s[0], ah / s[1])));
+    const now = fit(areaWidth, areaHeight), turned = fit(areaHeight, areaWidth);
+    // Only a whole step up counts, or any gain where not even scale 1 fits now.
+    return now < 1 ? turned > now : Math.floor(turned) > Math.floor(now);
+  }
+
+  // 0 for the mouse, 1 for a finger, 2 for a pen, -1 for what the page takes as the mouse
+  // elsewhere: a pointer event of the mouse, or a mouse event a finger made up.
+  function pointerKind(e) {
+    if (e.pointerType === undefined) return e.sourceCapabilities && e.sourceCapabilities.firesTouchEvents ? -1 : 0;
+    return e.pointerType === 'mouse' ? -1 : e.pointerType === 'pen' ? 2 : 1;
   }
 
   // F11 and Alt+Enter switch the full screen, whatever else is held.
@@ -83,7 +107,7 @@ const khRules = (() => {
     return n >= 1 ? Math.min(n, 16) : 1;
   }
 
-  return Object.freeze({ place, isFullscreenKey, keyInput, modifiers, buttons, pointer, union,
+  return Object.freeze({ place, turnGivesMore, pointerKind, isFullscreenKey, keyInput, modifiers, buttons, pointer, union,
     storedBytes, storeBytes, clockRate });
 })();
 if (typeof module === 'object' && module.exports) module.exports = khRules;

@@ -8,8 +8,24 @@ const rules = createRequire(import.meta.url)('../../platform/web/page_rules.js')
 
 test('each window is centred on whole device pixels', () => {
   // 1501 device pixels at a ratio of 1.5: 320 x 3 leaves 541, whose half is rounded down.
-  assert.deepEqual(rules.place(1501, 750, 320, 200, 3, 1.5), { width: 640, height: 400, left: 180, top: 50 });
-  assert.deepEqual(rules.place(100, 100, 320, 200, 1, 1), { width: 320, height: 200, left: 0, top: 0 });
+  assert.deepEqual(rules.place(1501, 750, 320, 200, 3, 1.5), { width: 640, height: 400, left: 180, top: 50, shrunk: false });
+  // No whole scale fits a phone 320 pixels wide upright: the play window whole, 320 of its 421.
+  assert.deepEqual(rules.place(320, 568, 421, 321, 1, 1), { width: 320, height: 243, left: 0, top: 162, shrunk: true });
+});
+
+test('turning the device is worth it for a whole step, or any gain where nothing whole fits', () => {
+  const both = [[421, 321], [344, 185]];
+  assert.equal(rules.turnGivesMore(320, 568, both), true);
+  assert.equal(rules.turnGivesMore(568, 320, both), false);
+  assert.equal(rules.turnGivesMore(1170, 2532, both), true, 'a phone upright: 2 -> 3');
+  assert.equal(rules.turnGivesMore(2532, 1170, both), false);
+  assert.equal(rules.turnGivesMore(1000, 1100, both), false, 'nearly square: 2 either way');
+});
+
+test('pointer kinds: the mouse as mouse events, a finger or a pen as pointer events', () => {
+  assert.deepEqual([{}, { pointerType: 'mouse' }, { pointerType: 'touch' }, { pointerType: 'pen' }].map(rules.pointerKind),
+    [0, -1, 1, 2]);
+  assert.equal(rules.pointerKind({ sourceCapabilities: { firesTouchEvents: true } }), -1, 'made up from a finger');
 });
 
 test('keys: the full screen, the characters the game gets, and the browser\'s shortcuts', () => {

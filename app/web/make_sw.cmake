@@ -1,0 +1,16 @@
+# Writes sw.js for the page in DIR from IN: its cache named by a digest of FILES (the page's
+# own files, a ;-list relative to DIR), which it keeps. A changed file makes a new build id.
+set(digests "")
+set(quoted "")
+foreach(f ${FILES})
+  file(SHA256 ${DIR}/${f} d)
+  string(APPEND digests "${f} ${d}\n")
+  if(quoted)
+    string(APPEND quoted ", ")
+  endif()
+  string(APPEND quoted "'${f}'")
+endforeach()
+string(SHA256 all "${digests}")
+string(SUBSTRING ${all} 0 16 KH_BUILD_ID)
+set(KH_CACHED_FILES ${quoted})
+configure_file(${IN} ${DIR}/sw.js @ONLY)
