@@ -27,7 +27,8 @@ export function serve(dir) {
 }
 
 const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css',
-  '.wasm': 'application/wasm', '.svg': 'image/svg+xml', '.ttf': 'font/ttf', '.wbs': 'application/octet-stream' };
+  '.wasm': 'application/wasm', '.svg': 'image/svg+xml', '.ttf': 'font/ttf', '.wbs': 'application/octet-stream',
+  '.png': 'image/png', '.webmanifest': 'application/manifest+json' };
 
 // The files of `dir` from `host` (a loopback address) on a free port, as a host might serve
 // them: `respond(path)` may give { status, type, headers, body } for a path instead, or extra
@@ -51,10 +52,11 @@ export function serveAs(dir, host, respond = () => ({})) {
   });
 }
 
-export async function launch() {
+// `options` for the context beside ours: a phone's viewport, touch and pixel ratio.
+export async function launch(options = {}) {
   const profile = mkdtempSync(join(tmpdir(), 'kh-chromium-'));
   const context = await chromium.launchPersistentContext(profile, {
-    executablePath: '/usr/bin/chromium', headless: true, args: chromiumFlags, viewport: { width: 1000, height: 700 },
+    executablePath: '/usr/bin/chromium', headless: true, args: chromiumFlags, viewport: { width: 1000, height: 700 }, ...options,
   });
   return { context, profile };
 }
