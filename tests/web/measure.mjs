@@ -2,8 +2,10 @@
 //   node measure.mjs PAGE_DIR
 // - the program's size: index.wasm + index.js compressed with gzip;
 // - the first frame of the title after navigation, in a fresh browser and again warm;
-// - CPU of all the browser's processes over 10 s: a blank page with one 10 ms timer, then a
-//   round in play with the pointer resting on the play area, in one browser run.
+// - CPU of all the browser's processes over 10 s: a blank page with one 10 ms timer, a naive
+//   page that puts a changed 400x250 picture into a canvas of that size (shown at scale 2) at
+//   every display frame, then a round in play with the pointer resting on the play area, in
+//   one browser run.
 import { readFileSync, readdirSync, rmSync } from 'node:fs';
 import { join } from 'node:path';
 import { gzipSync } from 'node:zlib';
@@ -64,6 +66,26 @@ try {
   await page.evaluate(() => { window.khIdle = setInterval(() => {}, 10); });
   const blank = await cpuOver(profile, page);
 
+  await page.goto('about:blank');
+  await page.evaluate(() => {
+    const c = document.createElement('canvas');
+    c.width = 400;
+    c.height = 250;
+    Object.assign(c.style, { width: '800px', height: '500px', imageRendering: 'pixelated' });
+    document.body.append(c);
+    const ctx = c.getContext('2d', { alpha: false }), img = ctx.createImageData(400, 250);
+    const px = new Uint32Array(img.data.buffer);
+    let n = 0;
+    const frame = () => {
+      ++n;
+      for (let i = 0; i < px.length; ++i) px[i] = 0xff000000 | (Math.imul(i + n, 2654435761) >>> 8);
+      ctx.putImageData(img, 0, 0);
+      requestAnimationFrame(frame);
+    };
+    requestAnimationFrame(frame);
+  });
+  const naive = await cpuOver(profile, page);
+
   await page.goto(`${url}index.html${process.env.KH_QUERY || ''}`);
   await page.waitForFunction(() => [...document.querySelectorAll('.kh-text')].some((e) => e.textContent.includes('Bitte Taste')), null, { timeout: 20000 });
   await page.keyboard.press('a');
@@ -72,7 +94,8 @@ try {
   await page.mouse.move(box.left + box.width / 2, box.top + box.height / 2);
   const play = await cpuOver(profile, page);
   console.log(`CPU of the browser's processes over ${seconds} s: blank page with a 10 ms timer ${blank.toFixed(1)}%, ` +
-    `a round in play ${play.toFixed(1)}% of a core: ${(play / blank).toFixed(1)} times (aim: at most 3)`);
+    `a naive page drawing every display frame ${naive.toFixed(1)}%, a round in play ${play.toFixed(1)}% of a core: ` +
+    `${(play / blank).toFixed(1)} times the blank page (aim: at most 3), ${(play / naive).toFixed(2)} times the naive page (aim: below 1)`);
 } finally {
   await context.close();
   server.kill();
