@@ -119,6 +119,9 @@ mergeInto(LibraryManager.library, {
       if (type === 2) input.captured = false;
       if (!wanted) return;
       if (type !== 0 || kind > 0) e.preventDefault();
+      // Refusing the press refuses the focus it would give: in a portal's iframe the keys
+      // would never come.
+      if (type === 1) window.focus();
       input.push([type, top.id, p.x, p.y, kind > 0 ? 1 : khRules.buttons(type === 0, e), khRules.modifiers(e), 0, top.scale, 0, 0, 0, kind]);
     };
     window.addEventListener('mousemove', mouse(0));
