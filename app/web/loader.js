@@ -2,6 +2,24 @@
 // inline script: the program's settings (Module), the files it needs fetched before it starts,
 // and the full-screen button. Runs before the program's script (index.js), which reads Module.
 'use strict';
+// Offline: the service worker keeps this build's files (sw.js). A newer build it has found
+// waits; the next start hands over to it before the program runs, and starts again from its
+// files (once), so a page is never a mix of two builds; other pages still open keep playing
+// what they have. Where the page may not have a worker (a file:// page, some iframes) it
+// simply plays online.
+var khWorkers = null;
+try { khWorkers = navigator.serviceWorker || null; } catch (e) { /* a sandboxed iframe may not even ask */ }
+var khHandingOver = false;
+var khWorkerChecked = !khWorkers || !khWorkers.controller ? Promise.resolve() : khWorkers.getRegistration().then(function (reg) {
+  if (!reg || !reg.waiting) return;
+  khHandingOver = true;
+  reg.waiting.postMessage('take over');
+  return new Promise(function () {});  // the page starts again
+}).catch(function () {});
+if (khWorkers) {
+  khWorkers.addEventListener('controllerchange', function () { if (khHandingOver) location.reload(); });
+  khWorkers.register('sw.js').catch(function () {});
+}
 // The page fetches the sounds and the font while the program loads; the program starts
 // once they are here (or known to be missing), so that none of it is fetched in play.
 var khSounds = ['Leer.wbs', 'Schuss.wbs', 'Treffer1.wbs', 'Treffer2.wbs'];
@@ -14,7 +32,7 @@ var khReady = Promise.all(khSounds.map(function (name) {
   }).catch(function (e) {
     Module.khFileErrors[name] = 'the page could not fetch it (' + e.message + ')';
   });
-}).concat([document.fonts ? document.fonts.load('900 21px "Lato Black"').catch(function () {}) : null]));
+}).concat([document.fonts ? document.fonts.load('900 21px "Lato Black"').catch(function () {}) : null, khWorkerChecked]));
 // The program's code is fetched and compiled while its script still loads.
 var khWasm = fetch('index.wasm');
 var Module = {
@@ -52,18 +70,4 @@ document.getElementById('kh-full').addEventListener('click', function (e) {
 if (!document.fullscreenEnabled) document.getElementById('kh-full').hidden = true;
 if (typeof WebAssembly !== 'object') {
   document.getElementById('kh-loading').textContent = 'Dieser Browser kann Knuffelhatz nicht spielen (kein WebAssembly).';
-}
-// Offline: the service worker keeps this build's files (sw.js). A newer build it has found
-// waits; the next start hands over to it before the game runs, and starts again from its
-// files (once), so a page is never a mix of two builds. Where the page may not have a worker
-// (a file:// page, some iframes) it simply plays online.
-if ('serviceWorker' in navigator) {
-  var khWorkers = navigator.serviceWorker;
-  if (khWorkers.controller) {
-    // A page already playing has all its files: only one still loading starts again.
-    khWorkers.addEventListener('controllerchange', function () { if (window.khFirstFrameMs === undefined) location.reload(); });
-  }
-  khWorkers.register('sw.js').then(function (reg) {
-    if (reg.waiting && khWorkers.controller) reg.waiting.postMessage('take over');
-  }).catch(function () {});
 }

@@ -2,7 +2,7 @@
 // on the title starts a round once the prompt shows, taps at the creature score, a finger
 // held at an edge steers without firing, the page never scrolls or zooms, turning the phone
 // keeps the round; then offline after a first visit, a new build taking over at the next
-// start, and the manifest with its icons.
+// start, the manifest with its icons, and the full-screen button by touch.
 //   node touch_test.mjs PAGE_DIR OUT_DIR
 import { mkdirSync, readFileSync, rmSync } from 'node:fs';
 import { join } from 'node:path';
@@ -125,6 +125,7 @@ try {
   const shotsBefore = await playText();
   const still = await look();
   await steer(-1, 300);
+  await page.waitForTimeout(200);
   const steered = await look();
   await page.waitForTimeout(300);
   const rested = await look();
@@ -206,6 +207,10 @@ try {
   console.log(`manifest: ${JSON.stringify(icons)}`);
   if (!icons || icons.name !== 'Knuffelhatz' || !icons.sizes.length || icons.sizes.some((s) => s.split('=')[0] !== s.split('=')[1]))
     fail(`the manifest or its icons: ${JSON.stringify(icons)}`);
+  // The full-screen button answers a tap.
+  const button = await (await page.$('#kh-full')).boundingBox();
+  await tap({ x: button.x + button.width / 2, y: button.y + button.height / 2 });
+  await waitFor('the full screen by touch', () => ask(() => !!document.fullscreenElement), (v) => v, 5);
   if (problems.length) fail('the page reported: ' + problems.join(' | '));
 } catch (e) {
   fail(e.message);
