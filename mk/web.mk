@@ -4,7 +4,7 @@
 # make web-run  serves build/web on 127.0.0.1 (WEB_PORT, default 8000) and prints the address
 # make web-test the portable unit tests under Node, and the page played in headless Chromium,
 #               in a build of their own (build/web-test): ctest there
-# make web-bench the page's size, first frame and CPU in play beside a blank page
+# make web-bench the page's size, first frame and CPU in play beside a blank page and a naive one
 
 # The page: emscripten, and Lato Black cut down with fonttools; zip for the portals' download;
 # python3 serves it (web-run).
