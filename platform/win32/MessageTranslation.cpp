@@ -21,6 +21,10 @@ Translated translateMessage(UINT m, WPARAM w, LPARAM l, const MessageContext& c)
     in.y = float(GET_Y_LPARAM(l));
     in.button = button;
     in.shift = c.shift;
+    // Windows signs the mouse messages it makes of a pen or a finger; bit 7 is a finger.
+    constexpr LPARAM kSignatureMask = LPARAM(0xFFFFFF00), kSignature = LPARAM(0xFF515700), kTouchBit = 0x80;
+    if ((c.extraInfo & kSignatureMask) == kSignature)
+      in.pointer = (c.extraInfo & kTouchBit) ? PointerKind::Touch : PointerKind::Pen;
     return input();
   };
   auto key = [&](Key k, int shift) {

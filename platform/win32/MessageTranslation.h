@@ -12,6 +12,7 @@ struct MessageContext {
   WindowId window = 0;
   int shift = 0;              // the modifier keys held, as shiftMask numbers them
   wchar_t highSurrogate = 0;  // the first half of a character typed in two WM_CHARs, if one came
+  LPARAM extraInfo = 0;       // GetMessageExtraInfo(): marks the mouse messages a finger or a pen made
 };
 
 // What a window message means.
@@ -23,7 +24,8 @@ struct Translated {
   wchar_t highSurrogate = 0;        // the context's for the next message
 };
 
-// Mouse messages as the pointer in client-area pixels with the buttons and keys held; typed
+// Mouse messages as the pointer in client-area pixels with the buttons and keys held, and of
+// the kind that made them (the mouse, a finger or a pen, as Windows marks them); typed
 // characters as code points; F11 and Alt+Enter as keys; the close box. Touches nothing.
 Translated translateMessage(UINT message, WPARAM w, LPARAM l, const MessageContext& context);
 

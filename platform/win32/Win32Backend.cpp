@@ -68,7 +68,7 @@ bool Win32Backend::Impl::handle(HWND h, UINT m, WPARAM w, LPARAM l, LRESULT& res
       return true;
     default: break;
   }
-  const Translated t = translateMessage(m, w, l, {win->id(), shiftState(), highSurrogate});
+  const Translated t = translateMessage(m, w, l, {win->id(), shiftState(), highSurrogate, GetMessageExtraInfo()});
   highSurrogate = t.highSurrogate;
   if (t.capture == Translated::Capture::Take) SetCapture(h);
   if (t.capture == Translated::Capture::Release) ReleaseCapture();

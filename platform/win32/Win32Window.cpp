@@ -1,5 +1,6 @@
 #include "Win32Window.h"
 
+#include <cstdint>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -7,6 +8,9 @@
 #include "Win32Util.h"
 
 namespace kh::win32 {
+
+// Where Windows' pen and touch service looks for what a window wants of it.
+constexpr const wchar_t* kPenServiceProperty = L"MicrosoftTabletPenServiceProperty";
 
 DpiFunctions DpiFunctions::load() {
   DpiFunctions f;
@@ -110,6 +114,9 @@ Win32Window::Win32Window(const WindowClass& windowClass, std::vector<Win32Window
   const SIZE fitted = outerSize(pictureW_ * scale_, pictureH_ * scale_);
   if (fitted.cx != outer.cx || fitted.cy != outer.cy)
     SetWindowPos(hwnd_, nullptr, 0, 0, fitted.cx, fitted.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // A finger held still steers the game rather than becoming a right click, and a quick
+  // stroke is not a flick (press and hold, flicks off).
+  SetPropW(hwnd_, kPenServiceProperty, reinterpret_cast<HANDLE>(std::uintptr_t(0x00000001 | 0x00010000)));
   if (opts.icon && !opts.icon->empty() && (icon_ = makeIcon(*opts.icon, opts.iconTransparent))) {
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
@@ -119,6 +126,7 @@ Win32Window::Win32Window(const WindowClass& windowClass, std::vector<Win32Window
 Win32Window::~Win32Window() {
   // Its last messages are Windows' own.
   std::erase(windows_, this);
+  if (hwnd_) RemovePropW(hwnd_, kPenServiceProperty);
   if (hwnd_) DestroyWindow(hwnd_);
   if (icon_) DestroyIcon(icon_);
 }

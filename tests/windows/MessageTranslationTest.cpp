@@ -11,7 +11,7 @@
 namespace kh::win32 {
 namespace {
 
-MessageContext window() { return {3, 0, 0}; }
+MessageContext window() { return {3, 0, 0, 0}; }
 
 LPARAM at(int x, int y) { return MAKELPARAM(x, y); }
 
@@ -31,6 +31,17 @@ TEST(MessageTranslation, MouseInClientPixelsWithButtonsAndKeys) {
   t = translateMessage(WM_MOUSEMOVE, MK_RBUTTON, at(-30, 400), window());
   EXPECT_FLOAT_EQ(t.input->x, -30);
   EXPECT_EQ(t.input->button, kRightButton);
+}
+
+TEST(MessageTranslation, MouseMessagesAFingerOrAPenMadeSayWhich) {
+  MessageContext c = window();
+  EXPECT_EQ(translateMessage(WM_LBUTTONDOWN, MK_LBUTTON, at(5, 6), c).input->pointer, PointerKind::Mouse);
+  c.extraInfo = LPARAM(0xFF515780);
+  EXPECT_EQ(translateMessage(WM_LBUTTONDOWN, MK_LBUTTON, at(5, 6), c).input->pointer, PointerKind::Touch);
+  c.extraInfo = LPARAM(0xFF515701);
+  EXPECT_EQ(translateMessage(WM_MOUSEMOVE, 0, at(5, 6), c).input->pointer, PointerKind::Pen);
+  c.extraInfo = LPARAM(0x12345680);
+  EXPECT_EQ(translateMessage(WM_LBUTTONUP, 0, at(5, 6), c).input->pointer, PointerKind::Mouse) << "another program's mark";
 }
 
 TEST(MessageTranslation, ButtonsAndDoubleClicksTakeTheMouseUntilTheLastIsLetGo) {
