@@ -63,6 +63,8 @@ Translated translateInput(const SDL_Event& e, std::span<const WindowState> windo
       const Uint32 s = e.motion.state;
       in.button = buttonMask(s & SDL_BUTTON_LMASK, s & SDL_BUTTON_RMASK, s & SDL_BUTTON_MMASK);
       in.shift = shiftState(mods);
+      // SDL makes mouse events of a finger, and says so.
+      in.pointer = e.motion.which == SDL_TOUCH_MOUSEID ? PointerKind::Touch : PointerKind::Mouse;
       break;
     }
     case SDL_MOUSEBUTTONDOWN:
@@ -72,6 +74,7 @@ Translated translateInput(const SDL_Event& e, std::span<const WindowState> windo
       toDevice(*w, e.button.x, e.button.y, in);
       in.button = mouseButton(e.button.button);
       in.shift = shiftState(mods);
+      in.pointer = e.button.which == SDL_TOUCH_MOUSEID ? PointerKind::Touch : PointerKind::Mouse;
       break;
     case SDL_TEXTINPUT:
       if (!(w = find(windows, e.text.windowID))) return t;

@@ -27,6 +27,10 @@ TEST(InputTranslation, MapsTheMouseToDevicePixelsWithButtonsAndModifiers) {
   EXPECT_FLOAT_EQ(t.input.y, 46);
   EXPECT_EQ(t.input.button, kRightButton);
   EXPECT_EQ(t.input.shift, kShift);
+  EXPECT_EQ(t.input.pointer, PointerKind::Mouse);
+  e.button.which = SDL_TOUCH_MOUSEID;
+  EXPECT_EQ(translateInput(e, windows(), KMOD_NONE).input.pointer, PointerKind::Touch) << "made of a finger";
+  e.button.which = 0;
 
   e.type = SDL_MOUSEMOTION;
   e.motion.windowID = 8;
