@@ -16,10 +16,7 @@ var khWorkerChecked = !khWorkers || !khWorkers.controller ? Promise.resolve() : 
   reg.waiting.postMessage('take over');
   return new Promise(function () {});  // the page starts again
 }).catch(function () {});
-if (khWorkers) {
-  khWorkers.addEventListener('controllerchange', function () { if (khHandingOver) location.reload(); });
-  khWorkers.register('sw.js').catch(function () {});
-}
+if (khWorkers) khWorkers.addEventListener('controllerchange', function () { if (khHandingOver) location.reload(); });
 // The page fetches the sounds and the font while the program loads; the program starts
 // once they are here (or known to be missing), so that none of it is fetched in play.
 var khSounds = ['Leer.wbs', 'Schuss.wbs', 'Treffer1.wbs', 'Treffer2.wbs'];
@@ -50,7 +47,10 @@ var Module = {
     khReady.then(function () { Module.removeRunDependency('kh-files'); });
   }],
   khFirstFrame: function () {
-    if (window.khFirstFrameMs === undefined) window.khFirstFrameMs = performance.now();
+    if (window.khFirstFrameMs !== undefined) return;
+    window.khFirstFrameMs = performance.now();
+    // Only now: keeping the files offline fetches them again, which must not slow the start.
+    if (khWorkers) khWorkers.register('sw.js').catch(function () {});
   },
   print: function (t) { console.log(t); },
   printErr: function (t) { console.warn(t); },
