@@ -18,7 +18,8 @@ std::uint32_t le32(const std::uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16
 
 // The first format and data chunks. No length in a header can make anything read or allocate
 // more than the file holds: a file whose format or samples are cut short (a copy or a download
-// that stopped) is refused rather than played in part.
+// that stopped) is refused rather than played in part; one cut after its header holds no
+// samples.
 bool findChunks(std::span<const std::uint8_t> b, std::span<const std::uint8_t>& fmt,
                 std::span<const std::uint8_t>& data, std::string& why) {
   if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 || std::memcmp(b.data() + 8, "WAVE", 4) != 0) {
@@ -31,7 +32,7 @@ bool findChunks(std::span<const std::uint8_t> b, std::span<const std::uint8_t>& 
     const std::uint32_t claimed = le32(id + 4);
     const std::size_t n = std::min<std::size_t>(claimed, b.size() - pos - 8);
     const bool isFmt = !haveFmt && std::memcmp(id, "fmt ", 4) == 0, isData = !haveData && std::memcmp(id, "data", 4) == 0;
-    if ((isFmt || isData) && n < claimed) {
+    if ((isFmt || (isData && n > 0)) && n < claimed) {
       why = std::string("it is cut short: its ") + (isFmt ? "format" : "data") + " chunk claims " + std::to_string(claimed) +
             " bytes, " + std::to_string(n) + " are there";
       return false;
