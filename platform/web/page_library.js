@@ -376,6 +376,7 @@ mergeInto(LibraryManager.library, {
     return fetch(name, { signal: stop.signal }).catch(fetchFailed).then((r) => {
       if (!r.ok) throw new Error('the page could not fetch it (HTTP ' + r.status + ')');
       if (Number(r.headers.get('Content-Length')) > limit) { stop.abort(); throw tooLarge(); }
+      if (!r.body) return new Uint8Array(0);
       const reader = r.body.getReader(), parts = [];
       let have = 0;
       const more = () => reader.read().then((part) => {
