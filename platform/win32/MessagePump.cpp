@@ -40,8 +40,8 @@ Micros MessagePump::now() const {
   return microsFromTicks(std::uint64_t(c.QuadPart), frequency_);
 }
 
-// Nothing of the game runs in here: the window procedures only post, so a message that
-// arrives inside a nested wait is simply queued.
+// Nothing of the game runs in here but the pulse, inside Windows' own loops: the window
+// procedures only post, so a message that arrives inside a nested wait is simply queued.
 void MessagePump::dispatch(bool mayHold) {
   MSG msg;
   if (mayHold && deferred_) {
