@@ -58,7 +58,8 @@ STILL=$(awk -v a="$STILL" -v b="$(kh_since "$SINCE")" 'BEGIN { print (b > a ? b 
 import -window root "$WORK/held.png"
 xdotool mouseup 1
 kh_note "caption held 4 s: the clock label changed $CHANGES times, stood still $STILL s at most; $WORK/held.png"
-[ "$CHANGES" -ge 6 ] && awk -v s="$STILL" 'BEGIN { exit !(s < 1.5) }' ||
+# About 12 changes; screenshots under load may come only every half second or so.
+[ "$CHANGES" -ge 3 ] && awk -v s="$STILL" 'BEGIN { exit !(s < 2) }' ||
   kh_fail "the clock stood still while the caption was held"
 "$PLAYER" --window "$PLAY" --origin "$OX,$OY" --seconds 95 --clock-rate "$KH_CLOCK_RATE" --log "$WORK/player.log" ||
   kh_fail "the player failed (log: $WORK/player.log)"
