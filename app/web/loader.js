@@ -1,6 +1,8 @@
 // The page's loader, in a file of its own so that a host's Content-Security-Policy may forbid
-// inline script: the program's settings (Module), the files it needs fetched before it starts,
-// and the full-screen button. Runs before the program's script (index.js), which reads Module.
+// inline script: the program's settings (Module), the font it waits for, the names of the
+// sound files the page serves, and the full-screen button. Runs before the program's script
+// (index.js), which reads Module. What went wrong is told on the page in a few German words,
+// the details in the console.
 'use strict';
 // Offline: the service worker keeps this build's files (sw.js). A newer build it has found
 // waits; the next start hands over to it before the program runs, and starts again from its
@@ -17,34 +19,47 @@ var khWorkerChecked = !khWorkers || !khWorkers.controller ? Promise.resolve() : 
   return new Promise(function () {});  // the page starts again
 }).catch(function () {});
 if (khWorkers) khWorkers.addEventListener('controllerchange', function () { if (khHandingOver) location.reload(); });
-// The page fetches the sounds and the font while the program loads; the program starts
-// once they are here (or known to be missing), so that none of it is fetched in play.
-var khSounds = ['Leer.wbs', 'Schuss.wbs', 'Treffer1.wbs', 'Treffer2.wbs'];
-var khReady = Promise.all(khSounds.map(function (name) {
-  return fetch(name).then(function (r) {
-    if (!r.ok) throw new Error('HTTP ' + r.status);
-    return r.arrayBuffer();
-  }).then(function (b) {
-    Module.khFiles[name] = new Uint8Array(b);
-  }).catch(function (e) {
-    Module.khFileErrors[name] = 'the page could not fetch it (' + e.message + ')';
-  });
-}).concat([document.fonts ? document.fonts.load('900 21px "Lato Black"').catch(function () {}) : null, khWorkerChecked]));
-// The program's code is fetched and compiled while its script still loads.
+var khFailed = false;
+function khFail(shown, detail) {
+  console.error('knuffelhatz: ' + detail);
+  if (khFailed) return;
+  khFailed = true;
+  var box = document.getElementById('kh-loading');
+  box.hidden = false;
+  box.classList.add('kh-failed');
+  box.textContent = shown;
+  document.getElementById('kh-full').hidden = true;
+}
+var khNotLoaded = 'Knuffelhatz konnte nicht geladen werden.';
+// The labels' font is here (or known to be missing) before the program starts; the sounds
+// are fetched once it runs (kh_web_files_fetch) and never waited for.
+var khFont = document.fonts ? document.fonts.load('900 21px "Lato Black"').catch(function () {}) : Promise.resolve();
+// The program's code is fetched while its script still loads.
 var khWasm = fetch('index.wasm');
+// Set by index.js as it runs: its first act is to ask for the compiled code.
+var khScriptRan = false;
 var Module = {
   instantiateWasm: function (imports, receive) {
-    var compiled = WebAssembly.instantiateStreaming
-      ? WebAssembly.instantiateStreaming(khWasm, imports)
-      : khWasm.then(function (r) { return r.arrayBuffer(); }).then(function (b) { return WebAssembly.instantiate(b, imports); });
-    compiled.then(function (r) { receive(r.instance, r.module); }, function (e) { Module.onAbort(String(e)); });
+    khScriptRan = true;
+    khWasm.then(function (r) {
+      if (!r.ok) throw new Error('index.wasm: HTTP ' + r.status);
+      // Compiled while it downloads where the server calls it WebAssembly; as bytes under any
+      // other type, which browsers refuse to stream.
+      var type = (r.headers.get('Content-Type') || '').split(';')[0].trim().toLowerCase();
+      if (WebAssembly.instantiateStreaming && type === 'application/wasm') return WebAssembly.instantiateStreaming(r, imports);
+      return r.arrayBuffer().then(function (b) { return WebAssembly.instantiate(b, imports); });
+    }).then(function (r) { receive(r.instance, r.module); }, function (e) {
+      khFail(khNotLoaded, 'cannot start index.wasm: ' + e);
+    });
     return {};
   },
+  khFileNames: ['Leer.wbs', 'Schuss.wbs', 'Treffer1.wbs', 'Treffer2.wbs'],
   khFiles: {},
   khFileErrors: {},
   preRun: [function () {
-    Module.addRunDependency('kh-files');
-    khReady.then(function () { Module.removeRunDependency('kh-files'); });
+    Module.addRunDependency('kh-font');
+    // A new build's hand-over (above) comes before the program too.
+    Promise.all([khFont, khWorkerChecked]).then(function () { Module.removeRunDependency('kh-font'); });
   }],
   khFirstFrame: function () {
     if (window.khFirstFrameMs !== undefined) return;
@@ -54,20 +69,20 @@ var Module = {
   },
   print: function (t) { console.log(t); },
   printErr: function (t) { console.warn(t); },
-  onAbort: function (what) {
-    var box = document.getElementById('kh-loading');
-    box.hidden = false;
-    box.classList.add('kh-failed');
-    box.textContent = 'Knuffelhatz ist stehen geblieben: ' + what;
-  },
+  onAbort: function (what) { khFail('Knuffelhatz ist stehen geblieben.', 'stopped: ' + what); },
 };
-document.getElementById('kh-full').addEventListener('click', function (e) {
-  if (document.fullscreenElement) document.exitFullscreen().catch(function () {});
-  else if (document.documentElement.requestFullscreen) document.documentElement.requestFullscreen().catch(function () {});
-  e.currentTarget.blur();
+// Every script has run by now, index.js too unless it is missing, blocked or broken.
+window.addEventListener('load', function () {
+  if (!khScriptRan) khFail(khNotLoaded, 'the program\'s script index.js did not run (missing, blocked or broken; see above)');
 });
-// Where the page cannot have the full screen (an iPhone, an iframe not allowed it), no button.
-if (!document.fullscreenEnabled) document.getElementById('kh-full').hidden = true;
-if (typeof WebAssembly !== 'object') {
-  document.getElementById('kh-loading').textContent = 'Dieser Browser kann Knuffelhatz nicht spielen (kein WebAssembly).';
-}
+(function () {
+  var full = document.getElementById('kh-full');
+  // Where the host allows no full screen (a frame without allow="fullscreen"), no button.
+  full.hidden = !document.fullscreenEnabled;
+  full.addEventListener('click', function (e) {
+    if (document.fullscreenElement) document.exitFullscreen().catch(function () {});
+    else if (document.documentElement.requestFullscreen) document.documentElement.requestFullscreen().catch(function () {});
+    e.currentTarget.blur();
+  });
+})();
+if (typeof WebAssembly !== 'object') khFail('Dieser Browser kann Knuffelhatz nicht spielen (kein WebAssembly).', 'this browser has no WebAssembly');

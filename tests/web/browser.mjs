@@ -32,19 +32,21 @@ const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '
 
 // The files of `dir` from `host` (a loopback address) on a free port, as a host might serve
 // them: `respond(path)` may give { status, type, headers, body } for a path instead, or extra
-// headers only. Resolves to { server, url }; server.close() ends it.
+// headers only; a body that is a function writes the response itself. Resolves to
+// { server, url }; server.closeAllConnections() and close() end it.
 export function serveAs(dir, host, respond = () => ({})) {
   const server = createServer((req, res) => {
     const path = normalize(decodeURIComponent(new URL(req.url, 'http://x').pathname)).replace(/^\/+/, '');
     const own = respond(path) || {};
     let body = own.body;
     if (body === undefined) {
-      try { body = readFileSync(join(dir, path || 'index.html')); } catch { body = null; }
+      try { body = path.startsWith('..') ? null : readFileSync(join(dir, path || 'index.html')); } catch { body = null; }
     }
     if (body === null) { res.writeHead(404, own.headers); res.end(); return; }
     res.writeHead(own.status || 200, { 'Content-Type': own.type || types[extname(path)] || 'application/octet-stream',
       'Cache-Control': 'no-store', ...own.headers });
-    res.end(body);
+    if (typeof body === 'function') body(res);
+    else res.end(body);
   });
   return new Promise((resolve, reject) => {
     server.on('error', reject);
