@@ -43,8 +43,10 @@ export function serveAs(dir, host, respond = () => ({})) {
       try { body = path.startsWith('..') ? null : readFileSync(join(dir, path || 'index.html')); } catch { body = null; }
     }
     if (body === null) { res.writeHead(404, own.headers); res.end(); return; }
+    // A file's length stated, as static servers do; a body a test streams goes chunked.
+    const length = typeof body === 'function' ? {} : { 'Content-Length': String(Buffer.byteLength(body)) };
     res.writeHead(own.status || 200, { 'Content-Type': own.type || types[extname(path)] || 'application/octet-stream',
-      'Cache-Control': 'no-store', ...own.headers });
+      'Cache-Control': 'no-store', ...length, ...own.headers });
     if (typeof body === 'function') body(res);
     else res.end(body);
   });

@@ -176,6 +176,9 @@ try {
   await tap(at(await look(), 170, 90));
   const offline = await waitFor('offline: a round', playText, (t) => /Zeit:\d/.test(t), 5);
   await page.screenshot({ path: join(outDir, '4-portrait-offline.png') });
+  const sounds = await waitFor('offline: the sounds', () => ask(() => Module.khFilesPending.size === 0 && Object.keys(Module.khFiles).length),
+    (n) => n !== false, 5);
+  if (sounds !== 4) fail(`offline the page has ${sounds} sounds, not 4`);
   await context.setOffline(false);
   console.log(`offline: ${JSON.stringify(offline)}`);
 
