@@ -108,6 +108,8 @@ void App::run(Micros until) {
     Micros deadline = until;
     for (const Timer* t : timers_)
       if (t->armed_ && t->enabled_ && !t->running_) deadline = std::min(deadline, t->due_);
+    for (Form* f : forms_)
+      if (const auto held = f->heldFrameDeadline()) deadline = std::min(deadline, *held);
     InputEvent ev;
     if (desktop_.describes())
       for (const Form* f : forms_)

@@ -51,6 +51,13 @@ class Desktop {
   int screenWidth() { return display_.screenWidth(); }
   int screenHeight() { return display_.screenHeight(); }
   void present(WindowId id, const Surface& client, const Rect& dirty);
+  // Frame pacing: whether a frame for the window would be seen if it went out now. Frames go
+  // no faster than the display refreshes, except the first asked for after a click, which
+  // goes at once.
+  bool frameDue(WindowId id);
+  // When a frame held back for the window must go out at the latest: two refreshes after
+  // the last one.
+  Micros frameDeadline(WindowId id);
   void setCursor(Cursor c);
   TextBitmap renderText(const FontSpec& font, std::string_view utf8) { return text_.render(font, utf8); }
 
@@ -81,6 +88,7 @@ class Desktop {
     bool mayGoFullscreen = false;
     bool shown = false;
     std::string described;
+    Micros presentedAt = INT64_MIN / 4;
   };
   Entry& at(WindowId id);
   bool handle(const RawInput& in, InputEvent& ev);
@@ -98,6 +106,8 @@ class Desktop {
   WindowId next_ = 1;
   Micros rate_;
   Micros start_;
+  Micros framePeriod_;  // the display's refresh, on this clock
+  bool prompt_ = false;  // a click waits for its frame
 };
 
 }  // namespace kh
