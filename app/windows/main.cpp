@@ -42,12 +42,14 @@ class WindowsHost : public kh::Host {
       if (const auto why = w::makeFolder(folder))
         kh::reportProblem("cannot make the folder \"" + w::narrow(folder) + "\": " + *why);
     }
+    running_.emplace();
     backend_.emplace(places_.soundFolders);
     return backend_->platform;
   }
   std::unique_ptr<kh::ScoreBytes> scoreBytes() override { return std::make_unique<w::Win32ScoreStore>(places_.scoreFile); }
 
  private:
+  std::optional<w::RunningMark> running_;
   w::Win32Places places_;
   std::optional<kh::Win32Backend> backend_;
 };

@@ -6,8 +6,11 @@ Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
 !include x64.nsh
+!include LogicLib.nsh
 
 !define KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Knuffelhatz"
+; A running copy holds this mutex (RunningMark, platform/win32/Win32Program.cpp).
+!define RUNNING_MUTEX "Global\Knuffelhatz.Running"
 
 Name "Knuffelhatz"
 OutFile "${OUTFILE}"
@@ -34,16 +37,55 @@ Page instfiles
 UninstPage uninstConfirm
 UninstPage instfiles
 
+; Nothing is changed while the game runs: the player is asked to close it, with Retry and
+; Cancel. Cancel, or a silent run (/S), ends here with exit code 2. A copy is running when its
+; mutex exists (also another user's, which we may not open) or when the installed program
+; file cannot be opened for writing (an older copy, without the mutex).
+!macro WaitUntilClosed UN
+Function ${UN}WaitUntilClosed
+  again:
+  System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${RUNNING_MUTEX}") p.r0 ?e'
+  Pop $1
+  ${If} $0 != 0
+    System::Call 'kernel32::CloseHandle(p r0)'
+    StrCpy $1 5
+  ${ElseIf} ${FileExists} "$INSTDIR\knuffelhatz.exe"
+    ClearErrors
+    FileOpen $0 "$INSTDIR\knuffelhatz.exe" a
+    ${If} ${Errors}
+      StrCpy $1 5
+    ${Else}
+      FileClose $0
+    ${EndIf}
+  ${EndIf}
+  ${If} $1 = 5
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Knuffelhatz is running. Please close the game, then choose Retry." \
+      /SD IDCANCEL IDRETRY again
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro WaitUntilClosed ""
+!insertmacro WaitUntilClosed "un."
+
 Function .onInit
   SetRegView 64
+  Call WaitUntilClosed
 FunctionEnd
 
 Function un.onInit
   SetRegView 64
+  Call un.WaitUntilClosed
 FunctionEnd
+
+; A file that cannot be written stops the installation: never a mix of old and new files.
+AllowSkipFiles off
 
 Section "Knuffelhatz"
   SetShellVarContext all
+  ; The game may have been started while the pages showed.
+  Call WaitUntilClosed
   SetOutPath "$INSTDIR"
   File "${STAGE}\knuffelhatz.exe"
   File "${STAGE}\Schuss.wbs"
@@ -68,9 +110,15 @@ Section "Knuffelhatz"
   WriteRegDWORD HKLM "${KEY}" "EstimatedSize" 2048
 SectionEnd
 
+!macro FileLeft NAME
+  ${If} ${FileExists} "$INSTDIR\${NAME}"
+    StrCpy $1 "$1$\r$\n  ${NAME}"
+  ${EndIf}
+!macroend
+
 Section "Uninstall"
   SetShellVarContext all
-  Delete "$SMPROGRAMS\Knuffelhatz.lnk"
+  Call un.WaitUntilClosed
   Delete "$INSTDIR\knuffelhatz.exe"
   Delete "$INSTDIR\Schuss.wbs"
   Delete "$INSTDIR\Treffer1.wbs"
@@ -81,6 +129,22 @@ Section "Uninstall"
   Delete "$INSTDIR\LICENSE-Lato.txt"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
+  ; Whatever stayed is named, and the game stays listed, so uninstalling can be tried again.
+  StrCpy $1 ""
+  !insertmacro FileLeft knuffelhatz.exe
+  !insertmacro FileLeft Schuss.wbs
+  !insertmacro FileLeft Treffer1.wbs
+  !insertmacro FileLeft Treffer2.wbs
+  !insertmacro FileLeft Leer.wbs
+  !insertmacro FileLeft README.txt
+  !insertmacro FileLeft LICENSE.txt
+  !insertmacro FileLeft LICENSE-Lato.txt
+  ${If} $1 != ""
+    MessageBox MB_OK|MB_ICONSTOP "Knuffelhatz could not remove these files from $INSTDIR:$1" /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+  Delete "$SMPROGRAMS\Knuffelhatz.lnk"
   DeleteRegKey HKLM "${KEY}"
   ; The best score in %APPDATA%\Knuffelhatz stays: it is the player's, not the program's.
 SectionEnd

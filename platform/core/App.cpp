@@ -24,7 +24,9 @@ void Timer::setEnabled(bool on) {
 
 App::App(Platform& platform, AppOptions options)
     : desktop_(platform.display, platform.events, platform.text, options.scale, options.clockRate),
-      sound_(platform.sound, platform.soundFiles), soundLog_(options.soundLog) {}
+      sound_(platform.sound, platform.soundFiles), soundLog_(options.soundLog) {
+  desktop_.whileHeld([this] { return pulse(); });
+}
 
 void App::addForm(Form* f) {
   if (std::find(forms_.begin(), forms_.end(), f) == forms_.end()) forms_.push_back(f);
@@ -102,19 +104,27 @@ void App::DoEvents() {
   presentAll();
 }
 
+Micros App::nextDue(Micros until) {
+  Micros deadline = until;
+  for (const Timer* t : timers_)
+    if (t->armed_ && t->enabled_ && !t->running_) deadline = std::min(deadline, t->due_);
+  for (Form* f : forms_)
+    if (const auto held = f->heldFrameDeadline()) deadline = std::min(deadline, *held);
+  return deadline;
+}
+
+void App::refresh() {
+  presentAll();
+  if (desktop_.describes())
+    for (const Form* f : forms_)
+      if (f->window()) desktop_.describe(*f->window(), f->spokenText());
+}
+
 void App::run(Micros until) {
   while (running()) {
-    presentAll();
-    Micros deadline = until;
-    for (const Timer* t : timers_)
-      if (t->armed_ && t->enabled_ && !t->running_) deadline = std::min(deadline, t->due_);
-    for (Form* f : forms_)
-      if (const auto held = f->heldFrameDeadline()) deadline = std::min(deadline, *held);
+    refresh();
     InputEvent ev;
-    if (desktop_.describes())
-      for (const Form* f : forms_)
-        if (f->window()) desktop_.describe(*f->window(), f->spokenText());
-    if (desktop_.waitEvent(ev, deadline)) {
+    if (desktop_.waitEvent(ev, nextDue(until))) {
       dispatch(ev);
       while (running() && desktop_.pollEvent(ev)) dispatch(ev);
     }
@@ -123,6 +133,17 @@ void App::run(Micros until) {
     if (now() >= until) break;
   }
   presentAll();
+}
+
+// The loop's own work, from inside a loop of the window system's that keeps the thread:
+// the game runs on as between inputs.
+Micros App::pulse() {
+  InputEvent ev;
+  while (running() && desktop_.pollEvent(ev)) dispatch(ev);
+  if (!running()) return INT64_MAX;
+  fireDueTimers();
+  refresh();
+  return nextDue(INT64_MAX);
 }
 
 }  // namespace kh

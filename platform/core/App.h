@@ -77,6 +77,9 @@ class App {
 
  private:
   void dispatch(const InputEvent& ev);
+  Micros pulse();
+  Micros nextDue(Micros until);
+  void refresh();
   void fireDueTimers();
   void fire(Timer& t);
   Form* formOf(WindowId id);

@@ -70,6 +70,13 @@ Desktop::Desktop(WindowSystem& display, Events& events, TextRenderer& text, int 
     : display_(display), events_(events), text_(text), fixedScale_(scale > 0), scale_(std::clamp(scale, 1, kMaxScale)),
       rate_(clockRate < 1 ? 1 : clockRate), start_(events.now()), framePeriod_(display.refreshPeriod() * rate_) {}
 
+Desktop::~Desktop() { events_.setPulse(nullptr); }
+
+void Desktop::whileHeld(std::function<Micros()> work) {
+  held_.work = std::move(work);
+  events_.setPulse(held_.work ? &held_ : nullptr);
+}
+
 Desktop::Entry& Desktop::at(WindowId id) {
   auto it = windows_.find(id);
   if (it == windows_.end()) throw std::logic_error("no such window");

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -38,6 +39,7 @@ class Desktop {
   // `scale` 1..kMaxScale, or 0 to choose one that suits the screen; the clock runs
   // `clockRate` times faster than the platform's (1 unless a test asks).
   Desktop(WindowSystem& display, Events& events, TextRenderer& text, int scale = 0, int clockRate = 1);
+  ~Desktop();
   Desktop(const Desktop&) = delete;
   Desktop& operator=(const Desktop&) = delete;
 
@@ -66,6 +68,9 @@ class Desktop {
   // (a full-screen key, a page resized) is acted on here.
   bool waitEvent(InputEvent& ev, Micros deadline);
   bool pollEvent(InputEvent& ev);
+  // What the event loop does between inputs, run while the window system keeps the thread
+  // in a loop of its own; it returns when it is next due, on this clock.
+  void whileHeld(std::function<Micros()> work);
   std::uint64_t randomSeed() { return events_.randomSeed(); }
 
   // Tells screen readers what a window says, where the window system wants that: the lines
@@ -108,6 +113,13 @@ class Desktop {
   Micros start_;
   Micros framePeriod_;  // the display's refresh, on this clock
   bool prompt_ = false;  // a click waits for its frame
+  // The platform's clock for the work run while the thread is held.
+  struct Held final : Pulse {
+    Desktop& desktop;
+    std::function<Micros()> work;
+    explicit Held(Desktop& d) : desktop(d) {}
+    Micros run() override { return desktop.platformTime(work()); }
+  } held_{*this};
 };
 
 }  // namespace kh

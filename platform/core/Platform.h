@@ -149,6 +149,17 @@ class WindowSystem {
   virtual void setCursor(Cursor c) = 0;
 };
 
+// The event loop's work between inputs, for a platform whose window system can keep the
+// thread in a loop of its own (a window dragged by its caption, its system menu open).
+class Pulse {
+ public:
+  // Handles the input already queued and what is due now; returns when it is next due.
+  virtual Micros run() = 0;
+
+ protected:
+  ~Pulse() = default;
+};
+
 // Time, randomness and input: one place reads the clock, and waiting wakes on input.
 class Events {
  public:
@@ -161,6 +172,9 @@ class Events {
   virtual bool poll(RawInput& in) = 0;
   // A number to seed the game's random generator with, different at every start.
   virtual std::uint64_t randomSeed() = 0;
+  // While the window system keeps the thread in a loop of its own inside wait(), runs `pulse`
+  // whenever it is due, as the event loop would between inputs; nullptr: no more.
+  virtual void setPulse(Pulse* pulse) { (void)pulse; }
 };
 
 // Labels' text.

@@ -16,8 +16,10 @@ Sound refused(std::string why) { return Sound{nullptr, std::move(why)}; }
 std::uint16_t le16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
 std::uint32_t le32(const std::uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | std::uint32_t(p[3]) << 24; }
 
-// The first format and data chunks, each cut to the bytes really there, so that no length
-// in a header can make anything read or allocate more than the file holds.
+// The first format and data chunks. No length in a header can make anything read or allocate
+// more than the file holds: a file whose format or samples are cut short (a copy or a download
+// that stopped) is refused rather than played in part; one cut after its header holds no
+// samples.
 bool findChunks(std::span<const std::uint8_t> b, std::span<const std::uint8_t>& fmt,
                 std::span<const std::uint8_t>& data, std::string& why) {
   if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 || std::memcmp(b.data() + 8, "WAVE", 4) != 0) {
@@ -27,10 +29,16 @@ bool findChunks(std::span<const std::uint8_t> b, std::span<const std::uint8_t>& 
   bool haveFmt = false, haveData = false;
   for (std::size_t pos = 12; pos + 8 <= b.size();) {
     const std::uint8_t* id = b.data() + pos;
-    const std::size_t n = std::min<std::size_t>(le32(id + 4), b.size() - pos - 8);
-    const auto body = b.subspan(pos + 8, n);
-    if (!haveFmt && std::memcmp(id, "fmt ", 4) == 0) fmt = body, haveFmt = true;
-    else if (!haveData && std::memcmp(id, "data", 4) == 0) data = body, haveData = true;
+    const std::uint32_t claimed = le32(id + 4);
+    const std::size_t n = std::min<std::size_t>(claimed, b.size() - pos - 8);
+    const bool isFmt = !haveFmt && std::memcmp(id, "fmt ", 4) == 0, isData = !haveData && std::memcmp(id, "data", 4) == 0;
+    if ((isFmt || (isData && n > 0)) && n < claimed) {
+      why = std::string("it is cut short: its ") + (isFmt ? "format" : "data") + " chunk claims " + std::to_string(claimed) +
+            " bytes, " + std::to_string(n) + " are there";
+      return false;
+    }
+    if (isFmt) fmt = b.subspan(pos + 8, n), haveFmt = true;
+    else if (isData) data = b.subspan(pos + 8, n), haveData = true;
     pos += 8 + n + (n & 1);
   }
   if (!haveFmt) {

@@ -42,7 +42,8 @@ class SoundFiles {
  public:
   virtual ~SoundFiles() = default;
   // The file's stamp, or nothing with the one-line reason when it is missing or is not a
-  // plain file. Never blocks.
+  // plain file; nothing with no reason while it is still on its way (the page fetching it).
+  // Never blocks.
   virtual std::optional<FileStamp> stamp(const std::string& name, std::string& why) = 0;
   // At most `limit` bytes of the file: more is refused with `why`, as is anything that is
   // not a plain file. Never blocks.

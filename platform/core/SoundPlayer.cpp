@@ -25,7 +25,8 @@ void SoundPlayer::open() {
   // Read and converted at the file's first cue; later cues cost one look at the file.
   const Sound s = cache_.get(fileName_, *device);
   if (!s) {
-    reportOnce(fileName_, s.why);
+    // No reason: the file is still on its way, and the next cue looks again.
+    if (!s.why.empty()) reportOnce(fileName_, s.why);
     return;
   }
   output_.hold(s.pcm);

@@ -10,7 +10,8 @@ namespace kh {
 
 // The multimedia player as every platform has it: wave audio named by file, opened, played
 // and closed one at a time. Each file is read and converted once while its stamp stays the
-// same; a file that cannot be played stays silent with one line on stderr, once per file.
+// same; a file that cannot be played stays silent with one line on stderr, once per file; one
+// still on its way stays silent without a word until it is there.
 // The platform gives the device that plays samples and the files to read them from.
 class SoundPlayer {
  public:

@@ -76,6 +76,12 @@ TextBitmap HeadlessBackend::render(const FontSpec& font, std::string_view utf8) 
 }
 
 bool HeadlessBackend::wait(RawInput& in, Micros deadline) {
+  if (holdFor > 0) {
+    const Micros end = clock + holdFor;
+    holdFor = 0;
+    for (Micros due = clock; pulse_ && due < end; due = pulse_->run()) clock = std::max(clock, due);
+    clock = std::max(clock, end);
+  }
   if (poll(in)) return true;
   clock = std::max(clock, deadline);
   return false;

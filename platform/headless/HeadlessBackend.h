@@ -52,6 +52,7 @@ class HeadlessBackend : public WindowSystem, public Events, public TextRenderer,
   bool wait(RawInput& in, Micros deadline) override;
   bool poll(RawInput& in) override;
   std::uint64_t randomSeed() override { return seed; }
+  void setPulse(Pulse* p) override { pulse_ = p; }
   // Sound: no device, so every cue stays silent without reading a file.
   std::optional<DeviceFormat> format() const override { return std::nullopt; }
   void hold(Pcm) override {}
@@ -89,11 +90,15 @@ class HeadlessBackend : public WindowSystem, public Events, public TextRenderer,
   std::function<void(WindowId, bool)> onShow;
   // Run inside the next poll, before it reads the queue: lets a test act "during" a DoEvents.
   std::function<void()> onPoll;
+  // The next wait first keeps the thread this long in a loop of the window system's own (a
+  // window held by its caption), running the pulse whenever it is due.
+  Micros holdFor = 0;
 
  private:
   class Win;
   void push(const InputEvent& ev);
   std::map<WindowId, Window*> windows_;  // owned by the core's desktop
+  Pulse* pulse_ = nullptr;
 };
 
 }  // namespace kh

@@ -47,8 +47,11 @@ int kh_web_audio_available();
 void kh_web_audio_buffer(int id, const void* data, int bytes, int rate, int channels);
 void kh_web_audio_play(int id);
 
-// The files the page fetched before the program started: size (-1 with `why` when there is
-// no such file), contents, and a number of its own (1 up).
+// Starts fetching the page's files, each refused once it is known to hold more than `limit`
+// bytes; waits for none of them.
+void kh_web_files_fetch(double limit);
+// The files the page fetched: size (-1 with `why` when there is no such file, -2 while it is
+// on its way), contents, and a number of its own (1 up).
 double kh_web_file_size(const char* name, char* why);
 void kh_web_file_read(const char* name, void* out);
 int kh_web_file_index(const char* name);

@@ -1,5 +1,6 @@
 #include "WebSound.h"
 
+#include "SoundLoader.h"
 #include "WebPage.h"
 
 namespace kh {
@@ -8,7 +9,12 @@ namespace {
 
 constexpr DeviceFormat kFormat{44100, 2};
 
+// What kh_web_file_size says of a file still on its way.
+constexpr double kOnItsWay = -2;
+
 }  // namespace
+
+WebSound::WebSound() { kh_web_files_fetch(double(kMaxSoundFileBytes)); }
 
 std::optional<DeviceFormat> WebSound::format() const {
   if (!kh_web_audio_available()) return std::nullopt;
@@ -36,6 +42,10 @@ void WebSound::play() {
 std::optional<FileStamp> WebSound::stamp(const std::string& name, std::string& why) {
   char reason[256] = {};
   const double size = kh_web_file_size(name.c_str(), reason);
+  if (size == kOnItsWay) {
+    why.clear();
+    return std::nullopt;
+  }
   if (size < 0) {
     why = reason;
     return std::nullopt;

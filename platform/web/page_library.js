@@ -98,7 +98,15 @@ mergeInto(LibraryManager.library, {
       if (type === 2) input.captured = false;
       if (!wanted) return;
       if (type !== 0) e.preventDefault();
+      // Preventing the default also keeps the keyboard where it was, outside the page when it
+      // is a frame of another site's page: the game takes it itself.
+      if (type === 1) input.takeKeyboard();
       input.push([type, top.id, p.x, p.y, khRules.buttons(type === 0, e), khRules.modifiers(e), 0, top.scale, 0, 0, 0]);
+    };
+    input.takeKeyboard = () => {
+      const a = document.activeElement;
+      if (a && a !== document.body && a.blur) a.blur();
+      window.focus();
     };
     window.addEventListener('mousemove', mouse(0));
     window.addEventListener('mousedown', mouse(1));
@@ -344,12 +352,57 @@ mergeInto(LibraryManager.library, {
     source.start();
   },
 
-  // -1 when the page has no such file, with the reason in `why` (at most 200 bytes).
+  // Fetches the files the page names (Module.khFileNames) into Module.khFiles, or the reason
+  // into Module.khFileErrors; each is refused once it is known to hold more than `limit`
+  // bytes: by its announced length, else as soon as more arrives.
+  kh_web_files_fetch__deps: ['$khFetchFile'],
+  kh_web_files_fetch: function(limit) {
+    Module.khFiles = Module.khFiles || {};
+    Module.khFileErrors = Module.khFileErrors || {};
+    Module.khFilesPending = new Set(Module.khFileNames || []);
+    for (const name of Module.khFilesPending) {
+      khFetchFile(name, limit)
+        .then((bytes) => { Module.khFiles[name] = bytes; }, (e) => { Module.khFileErrors[name] = e.message; })
+        .finally(() => Module.khFilesPending.delete(name));
+    }
+  },
+
+  // The file's bytes, or an error saying why not. Promises, not async functions, which
+  // emscripten 3.1.6's library loader cannot name.
+  $khFetchFile: function(name, limit) {
+    const tooLarge = () => new Error('it is larger than ' + (limit % 1048576 ? limit + ' bytes' : limit / 1048576 + ' MB'));
+    const stop = new AbortController();
+    const fetchFailed = (e) => { throw new Error('the page could not fetch it (' + e.message + ')'); };
+    return fetch(name, { signal: stop.signal }).catch(fetchFailed).then((r) => {
+      if (!r.ok) throw new Error('the page could not fetch it (HTTP ' + r.status + ')');
+      if (Number(r.headers.get('Content-Length')) > limit) { stop.abort(); throw tooLarge(); }
+      if (!r.body) return new Uint8Array(0);
+      const reader = r.body.getReader(), parts = [];
+      let have = 0;
+      const more = () => reader.read().then((part) => {
+        if (part.done) return;
+        have += part.value.length;
+        if (have > limit) { stop.abort(); throw tooLarge(); }
+        parts.push(part.value);
+        return more();
+      }, fetchFailed);
+      return more().then(() => {
+        const bytes = new Uint8Array(have);
+        let at = 0;
+        for (const p of parts) { bytes.set(p, at); at += p.length; }
+        return bytes;
+      });
+    });
+  },
+
+  // -1 when the page has no such file, with the reason in `why` (at most 200 bytes); -2,
+  // with no reason, while it is still on its way.
   kh_web_file_size: function(name, why) {
     const n = UTF8ToString(name);
     const f = Module.khFiles && Module.khFiles[n];
     if (f instanceof Uint8Array) return f.length;
-    const reason = (Module.khFileErrors && Module.khFileErrors[n]) || 'not among the files the page fetched';
+    if (Module.khFilesPending && Module.khFilesPending.has(n)) return -2;
+    const reason = (Module.khFileErrors && Module.khFileErrors[n]) || 'not among the files the page serves';
     stringToUTF8(reason, why, 200);
     return -1;
   },
@@ -366,13 +419,24 @@ mergeInto(LibraryManager.library, {
   // `why` (at most 200 bytes) when the page cannot read them or the value holds something else.
   // Nothing here yields: the program reads and writes within one turn of the page's script,
   // which no other script of the page can interleave.
+  $khScoreValue__deps: ['$khScoreNotKept'],
   $khScoreValue: function(key, why) {
     try {
       return { value: window.localStorage.getItem(UTF8ToString(key)) };
     } catch (e) {
       stringToUTF8('the page may not use local storage (' + e.name + ')', why, 200);
+      khScoreNotKept();
       return null;
     }
+  },
+
+  // The browser keeps nothing for the page (storage blocked or full): the player learns it
+  // once, in one line on the page; the game plays on.
+  $khScoreNotKept: function() {
+    const note = document.getElementById('kh-note');
+    if (!note || !note.hidden) return;
+    note.textContent = 'Der Bestwert wird in diesem Browser nicht gespeichert.';
+    note.hidden = false;
   },
 
   kh_web_score_read__deps: ['$khScoreValue'],
@@ -387,7 +451,7 @@ mergeInto(LibraryManager.library, {
   },
 
   // 0 with the reason in `why` when the page cannot store them.
-  kh_web_score_write__deps: ['$khScoreValue'],
+  kh_web_score_write__deps: ['$khScoreValue', '$khScoreNotKept'],
   kh_web_score_write: function(key, b0, b1, why) {
     const stored = khScoreValue(key, why);
     if (!stored) return 0;
@@ -395,6 +459,7 @@ mergeInto(LibraryManager.library, {
       window.localStorage.setItem(UTF8ToString(key), khRules.storeBytes(b0, b1, stored.value));
     } catch (e) {
       stringToUTF8('the page may not store it (' + e.name + ')', why, 200);
+      khScoreNotKept();
       return 0;
     }
     return 1;

@@ -77,4 +77,19 @@ Translated translateMessage(UINT m, WPARAM w, LPARAM l, const MessageContext& c)
   }
 }
 
+bool mayHoldThread(UINT m) {
+  switch (m) {
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCRBUTTONUP:
+    case WM_CONTEXTMENU:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+    case WM_SYSCHAR:
+    case WM_SYSCOMMAND: return true;
+    default: return false;
+  }
+}
+
 }  // namespace kh::win32

@@ -27,4 +27,8 @@ struct Translated {
 // characters as code points; F11 and Alt+Enter as keys; the close box. Touches nothing.
 Translated translateMessage(UINT message, WPARAM w, LPARAM l, const MessageContext& context);
 
+// Whether Windows' own handling of the message may keep the thread in a loop of its own until
+// the player lets go: the caption held or the window moved, the system menu.
+bool mayHoldThread(UINT message);
+
 }  // namespace kh::win32

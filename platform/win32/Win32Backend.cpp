@@ -66,6 +66,30 @@ bool Win32Backend::Impl::handle(HWND h, UINT m, WPARAM w, LPARAM l, LRESULT& res
     case 0x02E0:  // WM_DPICHANGED
       win->dpiChanged(*reinterpret_cast<const RECT*>(l));
       return true;
+    // Windows' own loops: the window moved (by its caption or the keyboard), a menu, a
+    // button of the caption held. Its handling of these two may keep the thread before it
+    // says so, or without a word.
+    case WM_NCLBUTTONDOWN:
+    case WM_SYSCOMMAND:
+      pump.hold(h, true);
+      result = DefWindowProcW(h, m, w, l);
+      pump.hold(h, false);
+      return true;
+    case WM_ENTERSIZEMOVE:
+    case WM_ENTERMENULOOP:
+      pump.hold(h, true);
+      return false;
+    case WM_EXITSIZEMOVE:
+    case WM_EXITMENULOOP:
+      pump.hold(h, false);
+      return false;
+    case WM_MOVING:
+      pump.heldStep();
+      return false;
+    case WM_TIMER:
+      if (w != MessagePump::kHoldTimer) return false;
+      pump.heldTimer();
+      return true;
     default: break;
   }
   const Translated t = translateMessage(m, w, l, {win->id(), shiftState(), highSurrogate});
@@ -118,6 +142,8 @@ Micros Win32Backend::now() { return impl_->pump.now(); }
 bool Win32Backend::wait(RawInput& in, Micros deadline) { return impl_->pump.wait(in, deadline); }
 
 bool Win32Backend::poll(RawInput& in) { return impl_->pump.poll(in); }
+
+void Win32Backend::setPulse(Pulse* pulse) { impl_->pump.setPulse(pulse); }
 
 std::uint64_t Win32Backend::randomSeed() {
   FILETIME ft;

@@ -58,4 +58,12 @@ void showFatalBox(std::string_view message) {
   box(std::string("Knuffelhatz cannot go on:\n\n") + std::string(message), MB_ICONERROR);
 }
 
+// Without the mark (no such namespace, say) the game runs all the same: the installer then
+// finds the program file in use.
+RunningMark::RunningMark() : mutex_(CreateMutexW(nullptr, FALSE, kRunningMutex)) {}
+
+RunningMark::~RunningMark() {
+  if (mutex_) CloseHandle(mutex_);
+}
+
 }  // namespace kh::win32

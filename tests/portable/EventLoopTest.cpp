@@ -160,5 +160,29 @@ TEST_F(Loop, AHiddenWindowIsNotPresented) {
   EXPECT_EQ(be.window(*form.window())->pixels.at(10, 34), rgb(1, 2, 3));
 }
 
+TEST_F(Loop, TimersTickInputComesAndWindowsShowWhileTheWindowSystemHoldsTheThread) {
+  form.Show();
+  form.t1000.setEnabled(true);
+  int fast = 0, slow = 0;
+  std::string heard;
+  Pixel shown = 0;
+  form.t10.onTick = [&] { ++fast; };
+  form.t1000.onTick = [&] {
+    if (++slow == 1) {
+      form.box.setPicture(Surface(400, 250, rgb(1, 2, 3)));
+      be.mouse(InputEvent::Type::MouseDown, *form.window(), 50, 50);
+    } else if (slow == 2) {
+      heard = form.log.back();
+      shown = be.window(*form.window())->pixels.at(10, 34);
+    }
+  };
+  be.holdFor = 5000000;  // a window held by its caption as the loop begins to wait
+  run(5000);
+  EXPECT_EQ(fast, 500);
+  EXPECT_EQ(slow, 5);
+  EXPECT_EQ(heard, "box down 40,16");
+  EXPECT_EQ(shown, rgb(1, 2, 3));
+}
+
 }  // namespace
 }  // namespace kh

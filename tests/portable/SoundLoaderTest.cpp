@@ -1,5 +1,5 @@
 // The sound loader: each file read and converted once while it stays the same; the length limit;
-// every encoding it takes, the mixing of channels, and headers that lie.
+// every encoding it takes, the mixing of channels, and headers that lie or files cut short.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,6 +7,7 @@
 
 #include "Harness.h"
 #include "SoundLoader.h"
+#include "SoundPlayer.h"
 
 namespace kh::test {
 namespace {
@@ -50,6 +51,47 @@ TEST(SoundLoader, EachFileIsReadOnceWhileItsSizeAndTimeStay) {
   EXPECT_EQ(cache.get(file.string(), device).why, "not wave audio: no RIFF/WAVE header");
   write(file, monoWave(100, 44100));
   EXPECT_TRUE(cache.get(file.string(), device));
+}
+
+// A file still on its way (the page fetching it) is silent without a word; once there it
+// plays, and a file that stays missing is told once.
+TEST(SoundLoader, AFileOnItsWayIsSilentWithoutAWordUntilItIsThere) {
+  struct Files : SoundFiles {
+    std::optional<std::vector<std::uint8_t>> bytes;
+    std::optional<FileStamp> stamp(const std::string& name, std::string& why) override {
+      why = name == "gone.wbs" ? "missing" : "";
+      if (!bytes || !why.empty()) return std::nullopt;
+      return FileStamp{1, bytes->size(), 0};
+    }
+    std::optional<std::vector<std::uint8_t>> read(const std::string&, std::size_t, std::string&) override { return bytes; }
+  } files;
+  struct Output : SoundOutput {
+    int plays = 0;
+    Pcm held;
+    std::optional<DeviceFormat> format() const override { return DeviceFormat{}; }
+    void hold(Pcm pcm) override { held = std::move(pcm); }
+    void play() override { plays += held != nullptr; }
+  } output;
+  SoundPlayer player(output, files);
+  player.setDeviceType("WaveAudio");
+  const auto cue = [&](const char* name) {
+    player.setFileName(name);
+    player.command("Open");
+    player.command("Play");
+  };
+  testing::internal::CaptureStderr();
+  cue("a.wbs");
+  cue("a.wbs");
+  EXPECT_EQ(output.plays, 0);
+  files.bytes = monoWave(100, 44100);
+  cue("a.wbs");
+  EXPECT_EQ(output.plays, 1) << "there now: it plays";
+  cue("gone.wbs");
+  cue("gone.wbs");
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(err.find("a.wbs"), std::string::npos) << err;
+  EXPECT_EQ(err.find("gone.wbs"), err.rfind("gone.wbs")) << err;
+  EXPECT_NE(err.find("sound \"gone.wbs\" stays silent: missing"), std::string::npos) << err;
 }
 
 TEST(SoundLoader, NoSoundLongerThanFiveSeconds) {
@@ -126,12 +168,16 @@ TEST(SoundLoader, ChannelsAreMixedToTheDevicesAndOddHeadersRefused) {
   EXPECT_EQ(samplesOf(mono), std::vector<std::int16_t>(100, std::int16_t(0.125 * 32768)));
   EXPECT_EQ(convertSound(levelWave(1, 12, {0.5}, 100, 48000), DeviceFormat{}).why, "not playable wave audio: 12-bit samples");
   EXPECT_EQ(convertSound(levelWave(0x55, 16, {0.5}, 100, 48000), DeviceFormat{}).why, "not playable wave audio: unknown encoding 0x55");
-  // A data chunk that claims far more than the file holds: only what is there plays.
+  // A data chunk that claims far more than the file holds, or a file cut short after its
+  // header: refused, not played in part.
   auto lying = levelWave(1, 16, {0.5}, 100, 48000);
   lying[lying.size() - 200 - 4 + 3] = 0x7f;
-  const Sound cut = convertSound(lying, DeviceFormat{48000, 1});
-  ASSERT_TRUE(cut) << cut.why;
-  EXPECT_EQ(cut.pcm->size(), 200u);
+  EXPECT_EQ(convertSound(lying, DeviceFormat{48000, 1}).why, "it is cut short: its data chunk claims 2130706632 bytes, 200 are there");
+  auto cut = monoWave(2000, 22050);
+  cut.resize(100);
+  EXPECT_EQ(convertSound(cut, DeviceFormat{}).why, "it is cut short: its data chunk claims 4000 bytes, 56 are there");
+  cut.resize(30);
+  EXPECT_EQ(convertSound(cut, DeviceFormat{}).why, "it is cut short: its format chunk claims 16 bytes, 10 are there");
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
-// What the browser tests share: the page served by python3 on 127.0.0.1, and Debian's
-// Chromium, headless, with a fresh profile, contacting nothing but the page.
+// What the browser tests share: the page served by python3 on 127.0.0.1 (or by a server of
+// our own whose headers and files a test chooses), and Debian's Chromium, headless, with a
+// fresh profile, contacting nothing but the page.
 import { spawn } from 'node:child_process';
-import { mkdtempSync } from 'node:fs';
+import { mkdtempSync, readFileSync } from 'node:fs';
+import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
-import { join } from 'node:path';
+import { extname, join, normalize } from 'node:path';
 import { chromium } from 'playwright-core';
 
 export const chromiumFlags = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
@@ -21,6 +23,33 @@ export function serve(dir) {
       if (m) resolve({ server, url: `http://127.0.0.1:${m[1]}/` });
     });
     server.on('exit', (code) => reject(new Error(`the server ended (${code})`)));
+  });
+}
+
+const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css',
+  '.wasm': 'application/wasm', '.svg': 'image/svg+xml', '.ttf': 'font/ttf', '.wbs': 'application/octet-stream' };
+
+// The files of `dir` from `host` (a loopback address) on a free port, as a host might serve
+// them: `respond(path)` may give { status, type, headers, body } for a path instead, or extra
+// headers only; a body that is a function writes the response itself. Resolves to
+// { server, url }; server.closeAllConnections() and close() end it.
+export function serveAs(dir, host, respond = () => ({})) {
+  const server = createServer((req, res) => {
+    const path = normalize(decodeURIComponent(new URL(req.url, 'http://x').pathname)).replace(/^\/+/, '');
+    const own = respond(path) || {};
+    let body = own.body;
+    if (body === undefined) {
+      try { body = path.startsWith('..') ? null : readFileSync(join(dir, path || 'index.html')); } catch { body = null; }
+    }
+    if (body === null) { res.writeHead(404, own.headers); res.end(); return; }
+    res.writeHead(own.status || 200, { 'Content-Type': own.type || types[extname(path)] || 'application/octet-stream',
+      'Cache-Control': 'no-store', ...own.headers });
+    if (typeof body === 'function') body(res);
+    else res.end(body);
+  });
+  return new Promise((resolve, reject) => {
+    server.on('error', reject);
+    server.listen(0, host, () => resolve({ server, url: `http://${host}:${server.address().port}/` }));
   });
 }
 

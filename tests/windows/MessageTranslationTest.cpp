@@ -119,5 +119,14 @@ TEST(MessageTranslation, TheCloseBoxAsksTheGameAndOtherMessagesAreWindows) {
   EXPECT_EQ(t.capture, Translated::Capture::Keep);
 }
 
+// The pump leaves these to the event loop's wait, so no handler of the game is suspended
+// while the player holds the caption or opens the system menu.
+TEST(MessageTranslation, TheCaptionTheSystemMenuAndAltKeysMayHoldTheThread) {
+  for (UINT m : {WM_NCLBUTTONDOWN, WM_NCRBUTTONUP, WM_SYSKEYDOWN, WM_SYSKEYUP, WM_SYSCHAR, WM_SYSCOMMAND})
+    EXPECT_TRUE(mayHoldThread(m)) << m;
+  for (UINT m : {WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_NCMOUSEMOVE, WM_KEYDOWN, WM_CHAR, WM_TIMER, WM_PAINT})
+    EXPECT_FALSE(mayHoldThread(m)) << m;
+}
+
 }  // namespace
 }  // namespace kh::win32

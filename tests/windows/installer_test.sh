@@ -3,8 +3,9 @@
 # and the licences. The installer installs silently (/S) to Program Files with a Start-menu
 # shortcut and an uninstaller listed under installed apps; the installed game starts, makes
 # its best-score file in AppData and, with no sound card here, goes on silently after one
-# line; uninstalling silently removes the program, the shortcut and the listing, and keeps
-# the best score.
+# line; while it runs, installing and uninstalling silently are refused (exit 2) and change
+# nothing; afterwards uninstalling silently removes the program, the shortcut and the listing,
+# and keeps the best score.
 #
 #   bash tests/windows/installer_test.sh knuffelhatz-VERSION-setup.exe knuffelhatz-VERSION-win64.zip
 set -u
@@ -46,6 +47,22 @@ kh_note "the installed game started and made $SCORE_FILE"
 # Without a sound card the game goes on silently, saying so once.
 sleep 3
 [ "$(grep -c '^knuffelhatz: no sound device' "$WORK/game.log")" = 1 ] || kh_fail "no one line about the missing sound device: $(cat "$WORK/game.log")"
+# While the game runs, neither the installer nor the uninstaller changes anything: silently,
+# both end with exit code 2. The uninstaller runs as NSIS documents it for its exit code: a
+# copy outside the folder, told the folder by a last, unquoted _?= (else it hands over to such
+# a copy and ends at once).
+state() { find "$PROGRAM" "$LINK" -printf '%p %s %T@\n' | sort; timeout 60 wine reg query "$KEY" 2>/dev/null; }
+BEFORE=$(state)
+timeout 60 wine "$SETUP" /S
+RC=$?
+[ "$RC" = 2 ] || kh_fail "the installer, run over the running game, ended with $RC"
+cp "$PROGRAM/Uninstall.exe" "$WORK/"
+timeout 60 wine cmd /c "Z:${WORK//\//\\}\\Uninstall.exe /S _?=C:\\Program Files\\Knuffelhatz"
+RC=$?
+[ "$RC" = 2 ] || kh_fail "the uninstaller, run while the game runs, ended with $RC"
+[ "$(state)" = "$BEFORE" ] || kh_fail "refused, yet something changed: $(diff <(echo "$BEFORE") <(state))"
+kill -0 "$GAME_PID" 2>/dev/null || kh_fail "the game did not survive the refusals"
+kh_note "installing and uninstalling over the running game were refused (exit 2), nothing changed"
 kill "$GAME_PID" 2>/dev/null
 timeout 30 wineserver -k
 printf '\x2c\x01' >"$SCORE_FILE"  # a best score of 300, as a game would leave it

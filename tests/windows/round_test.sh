@@ -1,9 +1,11 @@
 #!/bin/bash
 # A real round of the Windows program under Wine: the title window comes up, the start
-# prompt shows (the refill sound plays into ALSA's null device), a key starts the game, the scripted player aims and clicks at the creature
-# for the whole round (the game's clock KH_CLOCK_RATE times faster, 3 unless set), the title
-# window comes back with the result, and the best score is in the prefix's
-# AppData\Roaming\Knuffelhatz\Hi.wbh. Screenshots of both windows are kept in the work folder.
+# prompt shows (the refill sound plays into ALSA's null device), a key starts the game, the
+# clock counts on while the play window is held by its caption for 4 s, the scripted player
+# aims and clicks at the creature for the rest of the round (the game's clock KH_CLOCK_RATE
+# times faster, 3 unless set), the title window comes back with the result, and the best
+# score is in the prefix's AppData\Roaming\Knuffelhatz\Hi.wbh. Screenshots of both windows
+# are kept in the work folder.
 #
 #   bash tests/windows/round_test.sh knuffelhatz.exe path/to/repository path/to/khplayer
 set -u
@@ -42,6 +44,23 @@ kh_note "play window $PLAY at $X,$Y (${W}x$H), client at $OX,$OY"
 [ "$(kh_title_window)" = "" ] || kh_fail "the title window is still shown during the game"
 sleep 1
 import -window root "$WORK/play.png"
+# Held by its caption, the window keeps the thread in Windows' own loop: the game goes on all
+# the same. The clock label is read while the button stays down (a change every 1/rate s).
+xdotool mousemove $((X + W / 2)) $((Y + B + 8)) mousedown 1
+T1=$(kh_now) LAST="" CHANGES=-1 SINCE=$T1 STILL=0
+while awk -v s="$(kh_since "$T1")" 'BEGIN { exit !(s < 4) }'; do
+  SEEN=$(import -window root -crop "100x25+$((OX + 8))+$OY" -depth 8 rgb:- 2>/dev/null | md5sum)
+  [ "$SEEN" = "$LAST" ] && continue
+  STILL=$(awk -v a="$STILL" -v b="$(kh_since "$SINCE")" 'BEGIN { print (b > a ? b : a) }')
+  LAST=$SEEN CHANGES=$((CHANGES + 1)) SINCE=$(kh_now)
+done
+STILL=$(awk -v a="$STILL" -v b="$(kh_since "$SINCE")" 'BEGIN { print (b > a ? b : a) }')
+import -window root "$WORK/held.png"
+xdotool mouseup 1
+kh_note "caption held 4 s: the clock label changed $CHANGES times, stood still $STILL s at most; $WORK/held.png"
+# About 12 changes; screenshots under load may come only every half second or so.
+[ "$CHANGES" -ge 3 ] && awk -v s="$STILL" 'BEGIN { exit !(s < 2) }' ||
+  kh_fail "the clock stood still while the caption was held"
 "$PLAYER" --window "$PLAY" --origin "$OX,$OY" --seconds 95 --clock-rate "$KH_CLOCK_RATE" --log "$WORK/player.log" ||
   kh_fail "the player failed (log: $WORK/player.log)"
 kh_wait_for kh_title_window 30 >/dev/null || kh_fail "the title window did not come back"

@@ -9,12 +9,13 @@
 namespace kh {
 
 // Sound in a web page: samples played through Web Audio, which browsers start only after
-// the player pressed a key or clicked; the sound files are the ones the page fetched from its
-// own folder before the program started (`Module.khFiles`), kept in memory. Whether the
-// browser has Web Audio the page's side knows, once WebBackend started it.
+// the player pressed a key or clicked; the sound files are the ones the page serves beside
+// the program, fetched from its own folder as the program starts (`Module.khFiles`) under the
+// core's size limit, kept in memory. A file still on its way is silent without a word. Whether
+// the browser has Web Audio the page's side knows, once WebBackend started it.
 class WebSound : public SoundOutput, public SoundFiles {
  public:
-  WebSound() = default;
+  WebSound();
   WebSound(const WebSound&) = delete;
   WebSound& operator=(const WebSound&) = delete;
 

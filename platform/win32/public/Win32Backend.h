@@ -32,6 +32,7 @@ class Win32Backend : public WindowSystem, public Events, public TextRenderer {
   Micros now() override;
   bool wait(RawInput& in, Micros deadline) override;
   bool poll(RawInput& in) override;
+  void setPulse(Pulse* pulse) override;  // through Windows' own loops: moving a window, menus
   std::uint64_t randomSeed() override;
 
   struct Impl;

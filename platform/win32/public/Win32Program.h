@@ -19,4 +19,21 @@ void say(std::string_view text, bool error);
 // The program must stop: the message in a message box (the line on stderr is the program's).
 void showFatalBox(std::string_view message);
 
+// The name the installer and the uninstaller look for (dist/windows/knuffelhatz.nsi): in the
+// global namespace, so a copy running in another session counts too.
+constexpr const wchar_t* kRunningMutex = L"Global\\Knuffelhatz.Running";
+
+// While it lives, a running copy shows itself to the installer and the uninstaller, which
+// then ask for the game to be closed first.
+class RunningMark {
+ public:
+  RunningMark();
+  ~RunningMark();
+  RunningMark(const RunningMark&) = delete;
+  RunningMark& operator=(const RunningMark&) = delete;
+
+ private:
+  void* mutex_;
+};
+
 }  // namespace kh::win32
