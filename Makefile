@@ -86,7 +86,6 @@ check: deps-check
 test: deps-test
 	$(MAKE) test-build
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(TEST_JOBS)
-	$(MAKE) nox11-check
 	$(MAKE) windows-test
 	$(MAKE) fuzz-build FUZZ_RUN_SECONDS=30
 	cd build/fuzz && ctest --output-on-failure -L fuzz -j $(words $(FUZZ_TARGETS))
