@@ -85,7 +85,7 @@ class Form1 : public Form {
   std::vector<const Label*> spokenLabels() const override { return {&Label2, &Label1, &Label3}; }
 
  private:
-  void aboutToShow() override;
+  void drawHeldFrame() override;
   // The frame's pictures are the window's own picture controls.
   FramePictures framePictures() const;
   void drawFrame(const FrameInputs& in);
@@ -100,7 +100,7 @@ class Form1 : public Form {
   State s_;
   int firing_ = 0;  // shots fired but not yet taken off the magazine (nested in one another)
   Random rnd_;
-  std::optional<FrameInputs> pendingFrame_;  // taken while the window was hidden, not yet drawn
+  std::optional<FrameInputs> pendingFrame_;  // taken when nobody would have seen it, not yet drawn
 };
 
 }  // namespace kh

@@ -30,16 +30,19 @@ void Form1::SetPic() {
   const FrameInputs in{s_.scrollX, s_.wingPhase, s_.hitState, s_.posX, s_.posY, s_.facing,
                        s_.arcSine, s_.fallStep, s_.aimX, s_.aimY};
   if (s_.hitState == 2) s_.fallStep = s_.fallStep + 1;
-  if (Visible()) {
+  if (frameDue()) {
+    pendingFrame_.reset();
     drawFrame(in);
   } else {
-    // Nobody can see this frame: draw it only if the window is shown before the next one.
+    // Nobody would see this frame now (a hidden window, or the display has not shown the last
+    // one yet): it is drawn when it can be seen, unless a newer one comes first.
     pendingFrame_ = in;
+    holdFrame();
   }
   Timer2.setEnabled(true);
 }
 
-void Form1::aboutToShow() {
+void Form1::drawHeldFrame() {
   if (!pendingFrame_) return;
   drawFrame(*pendingFrame_);
   pendingFrame_.reset();

@@ -23,16 +23,18 @@ windows: deps-windows
 	cmake --build build/windows -j $(JOBS) --target knuffelhatz
 	bash dist/windows/package.sh build/windows $(WIN_VERSION)
 
-# The real round, the installer and the imports are tried on what `make windows` made; the
-# unit tests are built with GoogleTest from Debian's sources, without debug information (it
-# only slows the static link); the scripted player is a Linux program, the one the Linux
-# window tests use (the test build's, already there when `make test` gets here).
+# One tree builds what `make windows` makes, the same way, and the unit tests beside it, so the
+# game is compiled once; the real round, the installer and the imports are tried on its
+# program and downloads. The unit tests are built with GoogleTest from Debian's sources,
+# without debug information (it only slows the static link); the scripted player is a Linux
+# program, the one the Linux window tests use (the test build's, already there when `make
+# test` gets here).
 windows-test: deps-windows-test
-	$(MAKE) windows
 	$(TEST_CONFIGURE)
 	cmake --build $(TEST_DIR) -j $(JOBS) --target khplayer
 	cmake -S . -B build/windows-test -DCMAKE_TOOLCHAIN_FILE=$(WIN_TOOLCHAIN) -DCMAKE_BUILD_TYPE=Release \
-	  -DKH_BENCH=OFF -DKH_WINDOWS_DIST=$(CURDIR)/build/windows -DKH_WINDOWS_VERSION=$(WIN_VERSION) \
+	  -DKH_BENCH=OFF -DKH_WINDOWS_DIST=$(CURDIR)/build/windows-test -DKH_WINDOWS_VERSION=$(WIN_VERSION) \
 	  -DKH_PLAYER=$(CURDIR)/$(TEST_DIR)/khplayer
-	cmake --build build/windows-test -j $(JOBS) --target knuffelhatz_windows_tests
+	cmake --build build/windows-test -j $(JOBS) --target knuffelhatz knuffelhatz_windows_tests
+	bash dist/windows/package.sh build/windows-test $(WIN_VERSION)
 	cd build/windows-test && ctest --output-on-failure

@@ -104,10 +104,12 @@ void App::DoEvents() {
   presentAll();
 }
 
-Micros App::nextDue(Micros until) const {
+Micros App::nextDue(Micros until) {
   Micros deadline = until;
   for (const Timer* t : timers_)
     if (t->armed_ && t->enabled_ && !t->running_) deadline = std::min(deadline, t->due_);
+  for (Form* f : forms_)
+    if (const auto held = f->heldFrameDeadline()) deadline = std::min(deadline, *held);
   return deadline;
 }
 

@@ -78,7 +78,7 @@ class App {
  private:
   void dispatch(const InputEvent& ev);
   Micros pulse();
-  Micros nextDue(Micros until) const;
+  Micros nextDue(Micros until);
   void refresh();
   void fireDueTimers();
   void fire(Timer& t);

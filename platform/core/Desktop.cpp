@@ -119,7 +119,7 @@ Interpreted interpretInput(const RawInput& in, const WindowFacts& window) {
 
 Desktop::Desktop(WindowSystem& display, Events& events, TextRenderer& text, int scale, int clockRate)
     : display_(display), events_(events), text_(text), fixedScale_(scale > 0), scale_(std::clamp(scale, 1, kMaxScale)),
-      rate_(clockRate < 1 ? 1 : clockRate), start_(events.now()) {}
+      rate_(clockRate < 1 ? 1 : clockRate), start_(events.now()), framePeriod_(display.refreshPeriod() * rate_) {}
 
 Desktop::~Desktop() { events_.setPulse(nullptr); }
 
@@ -190,7 +190,22 @@ Rect Desktop::windowFrame(WindowId id) { return at(id).window->frame(); }
 
 void Desktop::moveWindowFrame(WindowId id, int left, int top) { at(id).window->moveFrame(left, top); }
 
-void Desktop::present(WindowId id, const Surface& client, const Rect& dirty) { at(id).window->present(client, dirty); }
+void Desktop::present(WindowId id, const Surface& client, const Rect& dirty) {
+  Entry& e = at(id);
+  e.window->present(client, dirty);
+  e.presentedAt = now();
+}
+
+bool Desktop::frameDue(WindowId id) {
+  if (prompt_) {
+    prompt_ = false;
+    return true;
+  }
+  // An eighth of a refresh early still makes the display's next frame.
+  return framePeriod_ == 0 || now() - at(id).presentedAt >= framePeriod_ - framePeriod_ / 8;
+}
+
+Micros Desktop::frameDeadline(WindowId id) { return at(id).presentedAt + 2 * framePeriod_; }
 
 void Desktop::describe(WindowId id, const std::vector<std::string>& lines) {
   Entry& e = at(id);
@@ -233,7 +248,10 @@ bool Desktop::handle(const RawInput& in, InputEvent& ev) {
   const Interpreted r = interpretInput(in, facts);
   if (facts.exists) windows_.at(in.window).touch = r.touch;
   switch (r.action) {
-    case Interpreted::Action::Input: ev = r.event; return true;
+    case Interpreted::Action::Input:
+      ev = r.event;
+      if (ev.type == InputEvent::Type::MouseDown) prompt_ = true;
+      return true;
     case Interpreted::Action::ToggleFullscreen: setFullscreen(!fullscreen_); return false;
     case Interpreted::Action::Area:
       // The page's full screen can also end by the browser's own hand (Escape).

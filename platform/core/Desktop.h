@@ -71,6 +71,13 @@ class Desktop {
   int screenWidth() { return display_.screenWidth(); }
   int screenHeight() { return display_.screenHeight(); }
   void present(WindowId id, const Surface& client, const Rect& dirty);
+  // Frame pacing: whether a frame for the window would be seen if it went out now. Frames go
+  // no faster than the display refreshes, except the first asked for after a click, which
+  // goes at once.
+  bool frameDue(WindowId id);
+  // When a frame held back for the window must go out at the latest: two refreshes after
+  // the last one.
+  Micros frameDeadline(WindowId id);
   void setCursor(Cursor c);
   TextBitmap renderText(const FontSpec& font, std::string_view utf8) { return text_.render(font, utf8); }
 
@@ -107,6 +114,7 @@ class Desktop {
     WindowOptions::Touch touchUse = WindowOptions::Touch::AsMouse;
     Rect aimArea{};
     TouchState touch;
+    Micros presentedAt = INT64_MIN / 4;
   };
   Entry& at(WindowId id);
   bool handle(const RawInput& in, InputEvent& ev);
@@ -124,6 +132,8 @@ class Desktop {
   WindowId next_ = 1;
   Micros rate_;
   Micros start_;
+  Micros framePeriod_;  // the display's refresh, on this clock
+  bool prompt_ = false;  // a click waits for its frame
   // The platform's clock for the work run while the thread is held.
   struct Held final : Pulse {
     Desktop& desktop;

@@ -121,8 +121,11 @@ void Form::Unload() {
 void Form::Show() {
   Load();
   if (!window_ || visible_) return;
-  aboutToShow();
   visible_ = true;
+  if (frameHeld_) {
+    frameHeld_ = false;
+    drawHeldFrame();
+  }
   chromeDirty_ = true;
   present();
   app_.desktop().showWindow(*window_, true);
@@ -269,6 +272,10 @@ void Form::drawChrome() {
 
 void Form::present() {
   if (!window_ || !visible_) return;  // a hidden window costs nothing to present
+  if (frameHeld_ && app_.desktop().frameDue(*window_)) {
+    frameHeld_ = false;
+    drawHeldFrame();
+  }
   if (chromeDirty_) {
     drawChrome();
     chromeDirty_ = false;
@@ -283,6 +290,13 @@ void Form::present() {
   if (!dirty_) return;
   app_.desktop().present(*window_, client_, *dirty_);
   dirty_.reset();
+}
+
+bool Form::frameDue() { return window_ && visible_ && app_.desktop().frameDue(*window_); }
+
+std::optional<Micros> Form::heldFrameDeadline() {
+  if (!frameHeld_ || !window_ || !visible_) return std::nullopt;
+  return app_.desktop().frameDeadline(*window_);
 }
 
 }  // namespace kh

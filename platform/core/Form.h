@@ -152,6 +152,8 @@ class Form {
   // What the window says in words, in reading order: its labels' captions while it shows.
   std::vector<std::string> spokenText() const;
   void present();
+  // When a frame held back (holdFrame) must be drawn at the latest; nothing if none is.
+  std::optional<Micros> heldFrameDeadline();
 
   // Called by controls, as they come and go.
   void invalidate() { chromeDirty_ = true; }
@@ -170,8 +172,12 @@ class Form {
   virtual void resetDesign() {}
   // The labels a screen reader reads, in order; none unless the window says.
   virtual std::vector<const Label*> spokenLabels() const { return {}; }
-  // Last chance to bring the controls up to date before a hidden window appears.
-  virtual void aboutToShow() {}
+  // Whether a frame drawn now would be seen: the window shows and its display can take one.
+  bool frameDue();
+  // Marks a frame left undrawn because nobody would see it yet; drawHeldFrame draws it once
+  // the display can take it or the window shows.
+  void holdFrame() { frameHeld_ = true; }
+  virtual void drawHeldFrame() {}
 
  private:
   void drawChrome();
@@ -187,6 +193,7 @@ class Form {
   std::vector<Timer*> timers_;
   Surface client_;
   bool chromeDirty_ = true;
+  bool frameHeld_ = false;
   std::optional<Rect> dirty_;
   std::vector<const PictureBox*> changed_;
   // Where the window sits while hidden or before it was first shown.

@@ -121,7 +121,7 @@ class DisplayWindow {
   virtual void moveFrame(int left, int top) = 0;
   // Shows the client area's pixels, of which only `dirty` changed since the last call.
   // `client` stays valid and unchanged, but for the next call's dirty part, until the next
-  // call or the window's end: the screen may take the pixels up to a display frame later.
+  // call or the window's end: the window may need them again to repaint itself.
   virtual void present(const Surface& client, const Rect& dirty) = 0;
   // How its picture (client area and any drawn frame) lies on its device pixels now.
   virtual Viewport view() = 0;
@@ -151,6 +151,9 @@ class WindowSystem {
   virtual std::optional<std::pair<int, int>> sharedArea() { return std::nullopt; }
   // Whether the windows' texts should be told to screen readers (describe).
   virtual bool describesWindows() { return false; }
+  // The display's refresh interval in microseconds: frames presented faster are never seen.
+  // 0 where every frame should be presented (no display, or one that paces itself).
+  virtual Micros refreshPeriod() { return 0; }
   // Shows this pointer over the game's windows from now on.
   virtual void setCursor(Cursor c) = 0;
 };

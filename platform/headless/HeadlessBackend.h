@@ -31,6 +31,8 @@ class HeadlessBackend : public WindowSystem, public Events, public TextRenderer,
   static constexpr int kCaption = 23;  // caption height
 
   HeadlessBackend() = default;
+  // A display refreshing every `refresh` µs, for frame pacing.
+  explicit HeadlessBackend(Micros refreshEvery) : refresh(refreshEvery) {}
   HeadlessBackend(const HeadlessBackend&) = delete;
   HeadlessBackend& operator=(const HeadlessBackend&) = delete;
 
@@ -41,6 +43,7 @@ class HeadlessBackend : public WindowSystem, public Events, public TextRenderer,
   Frame frameOf(bool titleBar) override { return {0, titleBar ? 2 * kBorder + kCaption : 0}; }
   void setCursor(Cursor c) override { cursor = c; }
   bool describesWindows() override { return describes; }
+  Micros refreshPeriod() override { return refresh; }
   // Text: every character a fixed box: font pixels high, half as wide, its second-to-last
   // column at half coverage and its last column empty, so layout and blending can be checked.
   TextBitmap render(const FontSpec& font, std::string_view utf8) override;
@@ -79,6 +82,7 @@ class HeadlessBackend : public WindowSystem, public Events, public TextRenderer,
   int screenW = 1024, screenH = 768;
   Cursor cursor = Cursor::Arrow;
   bool describes = false;
+  Micros refresh = 0;  // every frame is shown
   MciLog recorder;  // the sound player's property writes, when the App is given it
   std::deque<RawInput> queue;
   // Told when a window is made, and when one is shown or hidden.

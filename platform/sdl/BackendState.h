@@ -14,7 +14,6 @@ namespace kh {
 struct SdlBackend::Impl {
   VideoSession video;  // first made, last gone: SDL itself
   std::vector<SdlWindow*> windows;  // those alive, owned by the core
-  FramePacing pacing;
   struct FreeCursor {
     void operator()(SDL_Cursor* c) const { if (c) SDL_FreeCursor(c); }
   };
@@ -24,8 +23,8 @@ struct SdlBackend::Impl {
   Micros pumpedAt = INT64_MIN / 4;  // when SDL last asked the window system for events
 
   void show(SdlWindow& w, Micros t);
-  Micros nextDue() const;
-  void showDue(Micros t);
+  // Shows again, whole, the windows whose picture was enlarged or moved.
+  void redrawWhole(Micros t);
   bool handle(const SDL_Event& e, RawInput& in);
   void checkWindows();
 };

@@ -33,7 +33,6 @@ bool SdlBackend::Impl::handle(const SDL_Event& e, RawInput& in) {
   const Translated t = translateInput(e, states, SDL_GetModState());
   switch (t.action) {
     case Translated::Action::Input:
-      if (t.input.type == RawInput::Type::PointerDown) pacing.prompt = true;
       in = t.input;
       return true;
     case Translated::Action::Redraw:
@@ -57,17 +56,14 @@ bool SdlBackend::wait(RawInput& ev, Micros deadline) {
   for (;;) {
     impl_->checkWindows();
     Micros t = now();
-    impl_->showDue(t);
+    impl_->redrawWhole(t);
     SDL_Event e;
     if (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
       if (impl_->handle(e, ev)) return true;
       continue;
     }
-    const Micros until = std::min(deadline, impl_->nextDue());
-    if (until - t <= 0) {
-      if (t >= deadline) return poll(ev);
-      continue;
-    }
+    const Micros until = deadline;
+    if (until - t <= 0) return poll(ev);
     if (impl_->xDisplay) {
       // Waiting on the X connection ourselves, to the microsecond; SDL looks only if
       // something came.

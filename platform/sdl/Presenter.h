@@ -40,16 +40,4 @@ struct FramePlan {
 FramePlan planFrame(const Surface& picture, const Surface& client, int inset, bool whole, const Rect& dirty, int width,
                     int height);
 
-// When frames go out: no faster than the display refreshes, except a frame that answers a
-// click; a frame held back goes out with the next one, or two refreshes later at the latest.
-struct FramePacing {
-  Micros period = 16'667;  // the display's refresh interval
-  bool prompt = false;     // the next frame answers a click: show it at once
-
-  bool showNow(Micros t, Micros shownAt, bool whole) const {
-    return prompt || whole || t - shownAt >= period - period / 8;
-  }
-  Micros due(Micros shownAt) const { return shownAt + 2 * period; }
-};
-
 }  // namespace kh

@@ -1,5 +1,4 @@
-// The backend's display: its windows made, the screen, the pointer, the clock and the frames
-// paced to the display. The other jobs live beside it: VideoDriver (SDL and the screen),
+// The backend's display: its windows made, the screen, the pointer and the clock. The other jobs live beside it: VideoDriver (SDL and the screen),
 // SdlWindow, Presenter (how pixels reach the screen), Text, InputTranslation, EventPump,
 // ToolHooks.
 #include <algorithm>
@@ -22,7 +21,6 @@ Micros clockNow() { return microsFromTicks(SDL_GetPerformanceCounter(), SDL_GetP
 
 SdlBackend::SdlBackend(std::vector<std::filesystem::path> soundFolders)
     : impl_(std::make_unique<Impl>()), files_(std::move(soundFolders)) {
-  impl_->pacing.period = impl_->video.refreshPeriod();
   SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
   impl_->arrow.reset(SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW));
   impl_->cross.reset(SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_CROSSHAIR));
@@ -45,6 +43,8 @@ int SdlBackend::screenWidth() { return impl_->video.screenWidth(); }
 
 int SdlBackend::screenHeight() { return impl_->video.screenHeight(); }
 
+Micros SdlBackend::refreshPeriod() { return impl_->video.refreshPeriod(); }
+
 void SdlBackend::Impl::show(SdlWindow& w, Micros t) {
   if (w.client) {
     if (!w.presenter) w.presenter = makePresenter(video.presenting(), w.window.get());
@@ -60,16 +60,9 @@ void SdlBackend::Impl::show(SdlWindow& w, Micros t) {
   w.shownAt = t;
 }
 
-Micros SdlBackend::Impl::nextDue() const {
-  Micros due = INT64_MAX;
-  for (const SdlWindow* w : windows)
-    if (w->client && (w->pending || w->whole)) due = std::min(due, pacing.due(w->shownAt));
-  return due;
-}
-
-void SdlBackend::Impl::showDue(Micros t) {
+void SdlBackend::Impl::redrawWhole(Micros t) {
   for (SdlWindow* w : windows)
-    if (w->client && (w->pending || w->whole) && t >= pacing.due(w->shownAt)) show(*w, t);
+    if (w->client && w->whole) show(*w, t);
 }
 
 void SdlBackend::setCursor(Cursor c) { SDL_SetCursor(c == Cursor::Cross ? impl_->cross.get() : impl_->arrow.get()); }

@@ -60,11 +60,7 @@ void SdlWindow::show(bool shown) {
 void SdlWindow::present(const Surface& c, const Rect& dirty) {
   client = &c;
   include(pending, Rect{dirty.x + inset, dirty.y + inset, dirty.w, dirty.h});
-  const Micros t = clockNow();
-  if (backend.pacing.showNow(t, shownAt, whole)) {
-    backend.show(*this, t);
-    backend.pacing.prompt = false;
-  }
+  backend.show(*this, clockNow());
 }
 
 void SdlWindow::setScale(int scale) {

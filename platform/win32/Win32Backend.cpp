@@ -116,6 +116,14 @@ int Win32Backend::screenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
 
 int Win32Backend::screenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
 
+Micros Win32Backend::refreshPeriod() {
+  // The primary display's rate; 0 and 1 stand for the hardware's default.
+  HDC screen = GetDC(nullptr);
+  const int hz = screen ? GetDeviceCaps(screen, VREFRESH) : 0;
+  if (screen) ReleaseDC(nullptr, screen);
+  return hz > 1 ? 1'000'000 / hz : 16'667;
+}
+
 // Windows draws both frames; the scale is chosen, as it always was, by the play window's
 // title bar and borders.
 WindowSystem::Frame Win32Backend::frameOf(bool titleBar) {

@@ -483,3 +483,57 @@ TEST(HiddenFrames, AreDrawnOnlyWhenTheWindowShowsAndThenExactlyAsComposed) {
 
 }  // namespace
 }  // namespace kh
+
+namespace kh {
+namespace {
+
+// A display that refreshes every 16.7 ms, while the frame timer ticks every 10 ms.
+TEST(PacedFrames, OnlyFramesTheDisplayCanShowAreDrawnAClicksAtOnceAndNoneIsLost) {
+  test::Harness h(16'667);
+  h.startGame();
+  Form1::State& s = h.f1.state();
+  const auto presents = [&] { return h.be.window(h.playWindow())->presents; };
+  const auto nextPresent = [&] {
+    for (const int p = presents(); presents() == p;) h.runFor(1);
+  };
+  int ticks = 0;
+  auto frameTick = h.f1.Timer2.onTick;
+  h.f1.Timer2.onTick = [&] {
+    frameTick();
+    ++ticks;
+  };
+  const int before = presents();
+  h.runFor(1000);
+  // Every other frame tick reaches the display, plus the clock label's redraw each second.
+  EXPECT_GE(ticks, 95);
+  EXPECT_GE(presents() - before, 45);
+  EXPECT_LE(presents() - before, 55);
+
+  // With the motion stopped, a frame only changes by what a test moves.
+  h.f1.Timer1.setEnabled(false);
+  nextPresent();
+  Surface shown = h.f1.Picture1.Image();
+  s.aimX += 40;
+  h.runFor(12);
+  EXPECT_EQ(h.f1.Picture1.Image(), shown) << "held: the display has not taken the last frame yet";
+  nextPresent();
+  shown = h.f1.Picture1.Image();
+  s.aimX += 40;
+  h.clickOnArea(300, 5);
+  h.runFor(11);
+  EXPECT_NE(h.f1.Picture1.Image(), shown) << "a click's frame goes out at the next tick";
+
+  // A frame held back with no newer one after it is drawn two refreshes later at the latest.
+  h.f1.Timer2.setEnabled(false);
+  nextPresent();
+  shown = h.f1.Picture1.Image();
+  s.aimX += 40;
+  h.f1.SetPic();
+  h.f1.Timer2.setEnabled(false);
+  EXPECT_EQ(h.f1.Picture1.Image(), shown);
+  h.runFor(34);
+  EXPECT_NE(h.f1.Picture1.Image(), shown) << "drawn by its deadline";
+}
+
+}  // namespace
+}  // namespace kh

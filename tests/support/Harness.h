@@ -50,7 +50,8 @@ struct Harness {
   Form1& f1 = game.form1;
   frmSplash& splash = game.splash;
 
-  Harness() { game.splash.Show(); }
+  // On a display refreshing every `refresh` µs (0: one that shows every frame).
+  explicit Harness(Micros refresh = 0) : be(refresh) { game.splash.Show(); }
 
   void runFor(int ms) { app.run(be.clock + Micros(ms) * 1000); }
   void runUntilMs(long long ms) { app.run(Micros(ms) * 1000); }

@@ -43,7 +43,8 @@ std::int16_t decode(const std::vector<std::uint8_t>& b) {
 struct Player::Impl {
   std::filesystem::path file;
   std::optional<std::vector<std::uint8_t>> initial;
-  WatchedBackend be;
+  // A display refreshing at 60 Hz, as real ones do: frames are held and drawn later as in play.
+  WatchedBackend be{16'667};
   App app{be.platform, be.options()};
   Game game;
   Form1& f1 = game.form1;

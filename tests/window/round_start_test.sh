@@ -1,7 +1,7 @@
 #!/bin/bash
 # A round starts in real windows: the title window shows, a key after the prompt brings the
 # play window. Short enough to run on every build variant (make test runs it once more on
-# the build without Xlib, build/nox11).
+# the program without Xlib, knuffelhatz_nox11).
 #
 #   bash tests/window/round_start_test.sh path/to/knuffelhatz path/to/repository
 set -u

@@ -4,12 +4,13 @@
 # window manager.
 
 # kh_enter SCRIPT BINARY REPOSITORY: runs the calling test script again inside its own virtual
-# X server (KH_SCREEN, 1024x768 unless set), then sets BIN and ROOT from its arguments.
+# X server (KH_SCREEN, 1024x768 unless set; the first free display from KH_DISPLAY_FROM, 99
+# unless set), then sets BIN and ROOT from its arguments.
 kh_enter() {
   local script=$1
   shift
   if [ -z "${KH_IN_XVFB:-}" ]; then
-    exec env KH_IN_XVFB=1 xvfb-run -a -s "-screen 0 ${KH_SCREEN:-1024x768}x24" bash "$script" "$@"
+    exec env KH_IN_XVFB=1 xvfb-run -a -n "${KH_DISPLAY_FROM:-99}" -s "-screen 0 ${KH_SCREEN:-1024x768}x24" bash "$script" "$@"
   fi
   BIN=$(realpath "${1:?path to the knuffelhatz binary}")
   ROOT=$(realpath "${2:?path to the repository}")

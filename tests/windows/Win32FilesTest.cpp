@@ -76,7 +76,7 @@ TEST(Win32ScoreStore, RefusesAFolderUnderTheNameAndSaysSoNamingIt) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(store.read(), std::nullopt);
   EXPECT_FALSE(store.write(20));
-  const std::string where = "\"" + narrow((d.path / L"Hi.wbh").wstring()) + "\": it is a folder\n";
+  const std::string where = std::string(1, '"').append(narrow((d.path / L"Hi.wbh").wstring())).append("\": it is a folder\n");
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "knuffelhatz: cannot read the best score in " + where +
                                                         "knuffelhatz: cannot store the best score in " + where);
   EXPECT_TRUE(fs::is_directory(d.path / L"Hi.wbh"));

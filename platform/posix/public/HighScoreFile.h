@@ -14,7 +14,8 @@ class HighScoreFile : public ScoreBytes {
  public:
   explicit HighScoreFile(std::filesystem::path path = "Hi.wbh") : path_(std::move(path)) {}
 
-  std::string where() const override { return "\"" + path_.string() + "\""; }
+  // Appended, not added up: GCC 12 warns falsely about "\"" + std::string.
+  std::string where() const override { return std::string(1, '"').append(path_.string()).append(1, '"'); }
   std::optional<Bytes> read(std::string& why) override;
   // Under an advisory lock on the file, so that two copies ending together never lower it.
   bool update(const Decide& decide, std::string& why) override;

@@ -17,10 +17,9 @@ void showFatalBox(std::string_view message);
 void ignoreBrokenPipes();
 
 // The real desktop through SDL2: each window's pixels enlarged by its whole scale into memory
-// the X server reads directly (SDL's window surface elsewhere), only what changed and no
-// faster than the display refreshes. Text through SDL2_ttf with the font found by
-// fontconfig, sound through SDL's audio from POSIX files. Its jobs are in files of their own
-// beside SdlBackend.cpp.
+// the X server reads directly (SDL's window surface elsewhere), only what changed. Text
+// through SDL2_ttf with the font found by fontconfig, sound through SDL's audio from POSIX
+// files. Its jobs are in files of their own beside SdlBackend.cpp.
 class SdlBackend : public WindowSystem, public Events, public TextRenderer {
  public:
   // Sound files named without a folder are looked for in `soundFolders`, first match wins
@@ -36,6 +35,7 @@ class SdlBackend : public WindowSystem, public Events, public TextRenderer {
   int screenWidth() override;
   int screenHeight() override;
   Frame frameOf(bool titleBar) override;
+  Micros refreshPeriod() override;
   void setCursor(Cursor c) override;
   // TextRenderer
   TextBitmap render(const FontSpec& font, std::string_view utf8) override;

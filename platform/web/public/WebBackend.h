@@ -34,6 +34,8 @@ class WebBackend : public WindowSystem, public Events, public TextRenderer {
   Frame frameOf(bool titleBar) override;
   std::optional<std::pair<int, int>> sharedArea() override;
   bool describesWindows() override { return true; }
+  // The page draws at the display's frames; a frame more often would be drawn over unseen.
+  Micros refreshPeriod() override { return 16'667; }
   void setCursor(Cursor c) override;
   // TextRenderer
   TextBitmap render(const FontSpec& font, std::string_view utf8) override;

@@ -24,6 +24,7 @@ class Win32Backend : public WindowSystem, public Events, public TextRenderer {
   int screenWidth() override;
   int screenHeight() override;
   Frame frameOf(bool titleBar) override;
+  Micros refreshPeriod() override;
   void setCursor(Cursor c) override;
   // TextRenderer
   TextBitmap render(const FontSpec& font, std::string_view utf8) override;
