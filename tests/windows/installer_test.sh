@@ -53,9 +53,12 @@ sleep 3
 # a copy and ends at once).
 state() { find "$PROGRAM" "$LINK" -printf '%p %s %T@\n' | sort; timeout 60 wine reg query "$KEY" 2>/dev/null; }
 BEFORE=$(state)
-timeout 60 wine "$SETUP" /S
+timeout 60 wine "$SETUP" /S >"$WORK/setup-running.log" 2>&1
 RC=$?
-[ "$RC" = 2 ] || kh_fail "the installer, run over the running game, ended with $RC"
+if [ "$RC" != 2 ]; then
+  kill -0 "$GAME_PID" 2>/dev/null && ALIVE="still running" || ALIVE="gone"
+  kh_fail "the installer, run over the running game ($ALIVE), ended with $RC: $(tail -5 "$WORK/setup-running.log")"
+fi
 cp "$PROGRAM/Uninstall.exe" "$WORK/"
 timeout 60 wine cmd /c "Z:${WORK//\//\\}\\Uninstall.exe /S _?=C:\\Program Files\\Knuffelhatz"
 RC=$?
