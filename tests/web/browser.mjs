@@ -65,3 +65,14 @@ export async function launch(options = {}) {
   return { context, profile };
 }
 
+// Asks `get` every 50 ms until `test` holds for its answer, and returns that; after `seconds`
+// throws, naming `what` and the last answer.
+export async function waitFor(page, what, get, test, seconds) {
+  const end = Date.now() + seconds * 1000;
+  for (;;) {
+    const v = await get();
+    if (test(v)) return v;
+    if (Date.now() > end) throw new Error(`${what}: still ${JSON.stringify(v)} after ${seconds} s`);
+    await page.waitForTimeout(50);
+  }
+}

@@ -5,7 +5,7 @@
 //   node hosted_test.mjs PAGE_DIR OUT_DIR
 import { mkdirSync, readFileSync, rmSync } from 'node:fs';
 import { join } from 'node:path';
-import { launch, serveAs } from './browser.mjs';
+import { launch, serveAs, waitFor } from './browser.mjs';
 
 const [pageDir, outDir] = process.argv.slice(2);
 if (!pageDir || !outDir) throw new Error('usage: node hosted_test.mjs PAGE_DIR OUT_DIR');
@@ -34,15 +34,6 @@ async function tab() {
   return page;
 }
 
-const waitFor = async (page, what, get, test, seconds) => {
-  const end = Date.now() + seconds * 1000;
-  for (;;) {
-    const v = await get();
-    if (test(v)) return v;
-    if (Date.now() > end) throw new Error(`${what}: still ${JSON.stringify(v)} after ${seconds} s`);
-    await page.waitForTimeout(50);
-  }
-};
 // The texts of the window on top, as the page mirrors them; the page's own boxes.
 const shown = (frame) => frame.evaluate(() => {
   const el = [...document.querySelectorAll('.kh-text:not([hidden])')].pop();

@@ -6,7 +6,7 @@
 //   node touch_test.mjs PAGE_DIR OUT_DIR
 import { mkdirSync, readFileSync, rmSync } from 'node:fs';
 import { join } from 'node:path';
-import { launch, serveAs } from './browser.mjs';
+import { launch, serveAs, waitFor as waitUntil } from './browser.mjs';
 
 const [pageDir, outDir] = process.argv.slice(2);
 if (!pageDir || !outDir) throw new Error('usage: node touch_test.mjs PAGE_DIR OUT_DIR');
@@ -41,15 +41,7 @@ try {
   }, live);
   const titleText = () => texts('polite');
   const playText = () => texts('off');
-  const waitFor = async (what, get, test, seconds) => {
-    const end = Date.now() + seconds * 1000;
-    for (;;) {
-      const v = await get();
-      if (test(v)) return v;
-      if (Date.now() > end) throw new Error(`${what}: still "${v}" after ${seconds} s`);
-      await page.waitForTimeout(50);
-    }
-  };
+  const waitFor = (what, get, test, seconds) => waitUntil(page, what, get, test, seconds);
   const number = (re, t) => Number((re.exec(t || '') || [])[1]);
 
   // The window on top: where its picture pixel (x, y) is on the page, and the creature there by
