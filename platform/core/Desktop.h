@@ -82,6 +82,8 @@ class Desktop {
   TextBitmap renderText(const FontSpec& font, std::string_view utf8) { return text_.render(font, utf8); }
 
   Micros now();
+  // How early a timer may run to share a wake-up with another, on the game's clock.
+  Micros wakeSlack() { return events_.wakeSlack() * rate_; }
   // The next input for the game, waiting until `deadline` at most; what is not for the game
   // (a full-screen key, a page resized) is acted on here.
   bool waitEvent(InputEvent& ev, Micros deadline);

@@ -181,6 +181,10 @@ class Events {
   virtual bool poll(RawInput& in) = 0;
   // A number to seed the game's random generator with, different at every start.
   virtual std::uint64_t randomSeed() = 0;
+  // How close two wake-ups may come before the event loop takes them as one: a timer due
+  // within it runs with the one due now. Waits on a desktop or in a page count in milliseconds;
+  // a virtual clock says 0, as tests count on the exact order.
+  virtual Micros wakeSlack() { return 1000; }
   // While the window system keeps the thread in a loop of its own inside wait(), runs `pulse`
   // whenever it is due, as the event loop would between inputs; nullptr: no more.
   virtual void setPulse(Pulse* pulse) { (void)pulse; }

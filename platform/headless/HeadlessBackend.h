@@ -52,6 +52,7 @@ class HeadlessBackend : public WindowSystem, public Events, public TextRenderer,
   bool wait(RawInput& in, Micros deadline) override;
   bool poll(RawInput& in) override;
   std::uint64_t randomSeed() override { return seed; }
+  Micros wakeSlack() override { return slack; }
   void setPulse(Pulse* p) override { pulse_ = p; }
   // Sound: no device, so every cue stays silent without reading a file.
   std::optional<DeviceFormat> format() const override { return std::nullopt; }
@@ -83,6 +84,7 @@ class HeadlessBackend : public WindowSystem, public Events, public TextRenderer,
   Cursor cursor = Cursor::Arrow;
   bool describes = false;
   Micros refresh = 0;  // every frame is shown
+  Micros slack = 0;    // every timer at its exact time
   MciLog recorder;  // the sound player's property writes, when the App is given it
   std::deque<RawInput> queue;
   // Told when a window is made, and when one is shown or hidden.

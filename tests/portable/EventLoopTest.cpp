@@ -1,6 +1,7 @@
 // The event loop's own rules: one handler at a time, DoEvents, timers and mouse routing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -73,6 +74,40 @@ TEST_F(Loop, ATimerNeverCatchesUpInABurstAfterAStall) {
   EXPECT_EQ(at[0], 10000);
   EXPECT_EQ(at[1], 105000) << "the one tick that was waiting";
   EXPECT_EQ(at[2], 115000) << "then one interval later, not a burst of the missed ones";
+}
+
+TEST_F(Loop, ATimerDueWithinTheWakeSlackRunsWithTheOneDueNowAndKeepsInStep) {
+  // A frame-like timer that restarts itself after 0.2 ms of work, started 0.7 ms after t10.
+  Timer frame(form, 10, false);
+  std::vector<Micros> ticks, frames;
+  form.t10.onTick = [&] { ticks.push_back(be.clock); };
+  frame.onTick = [&] {
+    frames.push_back(be.clock);
+    be.clock += 200;
+    frame.setEnabled(false);
+    frame.setEnabled(true);
+  };
+  auto run200 = [&](Micros slack) {
+    be.slack = slack;
+    ticks.clear();
+    frames.clear();
+    form.t10.setEnabled(false);
+    form.t10.setEnabled(true);
+    be.clock += 700;
+    frame.setEnabled(true);
+    run(200);
+    frame.setEnabled(false);
+    int shared = 0;
+    for (Micros f : frames) shared += std::count(ticks.begin(), ticks.end(), f) ? 1 : 0;
+    return shared;
+  };
+  form.Load();
+  EXPECT_EQ(run200(0), 0) << "exact times: two wake-ups every 10 ms";
+  const int shared = run200(1000);
+  EXPECT_GE(frames.size(), 19u);
+  EXPECT_EQ(shared, int(frames.size())) << "every frame tick shares the motion tick's wake-up";
+  ASSERT_GE(ticks.size(), 2u);
+  EXPECT_EQ(ticks[1] - ticks[0], 10000) << "the cadence is kept";
 }
 
 TEST_F(Loop, DoEventsRunsWaitingEventsAndDueTimersOnceAndMayNest) {
