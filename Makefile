@@ -85,14 +85,37 @@ check: deps-check
 	$(MAKE) test-build
 	cd $(TEST_DIR) && KH_SOAK_HOURS=$(CHECK_SOAK_HOURS) ctest --output-on-failure -j $(JOBS) -L '$(CHECK_LABELS)'
 
-# The fuzzers run side by side, one process each.
-test: deps-test
+# Two lanes side by side once the test build is there. The builds of the other trees go one
+# after another at the lowest priority, each writing build/NAME.log (shown if it fails); each
+# platform's tests run at normal priority once its tree is built and the tests before them are
+# done. Tests that mostly wait (real windows, Wine, the browser) so leave their idle cores to
+# the next build, and keep their timing. The fuzzers run side by side, one process each.
+test: deps-test web-npm
 	$(MAKE) test-build
+	$(MAKE) -j2 test-linux test-windows test-fuzz test-web
+
+# A build beside the tests: $(1) the make goal, $(2) the log's name.
+define lane_build
+	@echo "== building $(2) beside the tests (build/$(2).log)"
+	@nice -n 19 $(MAKE) --no-print-directory $(1) > build/$(2).log 2>&1 || { cat build/$(2).log; exit 1; }
+	@echo "== built $(2)"
+endef
+
+.PHONY: test-linux test-windows test-fuzz test-web lane-windows lane-fuzz lane-web
+lane-windows:
+	$(call lane_build,windows-test-build,windows-test)
+lane-fuzz: lane-windows
+	$(call lane_build,fuzz-build FUZZ_RUN_SECONDS=30,fuzz)
+lane-web: lane-fuzz
+	$(call lane_build,web-test-build,web-test)
+test-linux:
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(TEST_JOBS)
-	$(MAKE) windows-test
-	$(MAKE) fuzz-build FUZZ_RUN_SECONDS=30
+test-windows: lane-windows test-linux
+	cd build/windows-test && ctest --output-on-failure
+test-fuzz: lane-fuzz test-windows
 	cd build/fuzz && ctest --output-on-failure -L fuzz -j $(words $(FUZZ_TARGETS))
-	$(MAKE) web-test
+test-web: lane-web test-fuzz
+	cd build/web-test && KH_WEB_SPEED=$(WEB_SPEED) $(WEB_ENV) ctest --output-on-failure
 
 # The SDL backend without Xlib (SDL's window surface alone) builds, and its window starts a
 # round: the one test of that build (tests/window/CMakeLists.txt).
@@ -103,7 +126,8 @@ nox11-check: deps-window
 
 fuzz-build:
 	cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DKH_FUZZ=ON -DKH_TESTS=OFF -DKH_BENCH=OFF -DKH_FUZZ_SECONDS=$(or $(FUZZ_RUN_SECONDS),30)
+	  -DKH_FUZZ=ON -DKH_TESTS=OFF -DKH_BENCH=OFF -DKH_FUZZ_SECONDS=$(or $(FUZZ_RUN_SECONDS),30) \
+	  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -gline-tables-only -DNDEBUG"
 	cmake --build build/fuzz -j $(JOBS) --target fuzzers
 
 fuzz: deps-fuzz

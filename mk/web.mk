@@ -18,7 +18,7 @@ WEB_SPEED ?= 3
 # Debian's emcc finds its JavaScript modules only through this.
 WEB_ENV := NODE_PATH=/usr/share/nodejs
 
-.PHONY: web web-run web-test web-npm web-bench
+.PHONY: web web-run web-test web-test-build web-npm web-bench
 
 web: deps-web
 	$(WEB_ENV) cmake -S . -B build/web-cmake -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake \
@@ -39,11 +39,13 @@ web-npm: deps-web-test
 
 # The tests' build makes its own page (build/web-test/page) and plays it (tests/web/CMakeLists.txt);
 # the page test's screenshots land in build/web-test/page-test/.
-web-test: web-npm
+web-test: web-npm web-test-build
+	cd build/web-test && KH_WEB_SPEED=$(WEB_SPEED) $(WEB_ENV) ctest --output-on-failure
+
+web-test-build: deps-web-test
 	$(WEB_ENV) cmake -S . -B build/web-test -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake \
 	  -DCMAKE_BUILD_TYPE=Release -DKH_TESTS=ON -DKH_BENCH=OFF
 	$(WEB_ENV) cmake --build build/web-test -j $(JOBS)
-	cd build/web-test && KH_WEB_SPEED=$(WEB_SPEED) $(WEB_ENV) ctest --output-on-failure
 
 # The page's budgets: size, first frame, CPU in play beside a blank page (figures, not a test).
 web-bench: web web-npm

@@ -15,7 +15,7 @@ PACKAGES_test += $(PACKAGES_windows-test)
 WIN_TOOLCHAIN := cmake/mingw-w64.cmake
 WIN_VERSION = $(shell grep -m1 -o 'Knuffelhatz VERSION [0-9.]*' CMakeLists.txt | cut -d' ' -f3)
 
-.PHONY: windows windows-test
+.PHONY: windows windows-test windows-test-build
 
 windows: deps-windows
 	cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=$(WIN_TOOLCHAIN) -DCMAKE_BUILD_TYPE=Release \
@@ -29,12 +29,16 @@ windows: deps-windows
 # without debug information (it only slows the static link); the scripted player is a Linux
 # program, the one the Linux window tests use (the test build's, already there when `make
 # test` gets here).
-windows-test: deps-windows-test
-	$(TEST_CONFIGURE)
+windows-test: windows-test-build
+	cd build/windows-test && ctest --output-on-failure
+
+# The scripted player comes from the test build; a tree already configured is only brought up
+# to date, as make test builds this beside that tree's running tests.
+windows-test-build: deps-windows-test
+	[ -f $(TEST_DIR)/CMakeCache.txt ] || $(TEST_CONFIGURE)
 	cmake --build $(TEST_DIR) -j $(JOBS) --target khplayer
 	cmake -S . -B build/windows-test -DCMAKE_TOOLCHAIN_FILE=$(WIN_TOOLCHAIN) -DCMAKE_BUILD_TYPE=Release \
 	  -DKH_BENCH=OFF -DKH_WINDOWS_DIST=$(CURDIR)/build/windows-test -DKH_WINDOWS_VERSION=$(WIN_VERSION) \
 	  -DKH_PLAYER=$(CURDIR)/$(TEST_DIR)/khplayer
 	cmake --build build/windows-test -j $(JOBS) --target knuffelhatz knuffelhatz_windows_tests
 	bash dist/windows/package.sh build/windows-test $(WIN_VERSION)
-	cd build/windows-test && ctest --output-on-failure
