@@ -48,7 +48,7 @@ TEST_CONFIGURE := cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -D
 # soak, fuzz, window, install, page); build/test holds Linux's tests alone.
 CHECK_LABELS := unit|soak|fuzz
 
-.PHONY: run check test test-build nox11-check bench package fuzz fuzz-build soak deps clean
+.PHONY: run check test test-build test-build-only nox11-check bench package fuzz fuzz-build soak deps clean
 # (deps-SET and packages-SET are pattern rules, which make cannot have phony.)
 
 # One rule for every set: deps-run, deps-check, deps-test, ...
@@ -79,20 +79,26 @@ run: deps-run
 # The sanitizer build; `test` builds it with everything it runs installed.
 test-build:
 	$(TEST_CONFIGURE)
+	$(MAKE) test-build-only
+
+# The test tree brought up to date as it is configured.
+test-build-only:
 	cmake --build $(TEST_DIR) -j $(JOBS)
 
 check: deps-check
 	$(MAKE) test-build
 	cd $(TEST_DIR) && KH_SOAK_HOURS=$(CHECK_SOAK_HOURS) ctest --output-on-failure -j $(JOBS) -L '$(CHECK_LABELS)'
 
-# Two lanes side by side once the test build is there. The builds of the other trees go one
-# after another at the lowest priority, each writing build/NAME.log (shown if it fails); each
-# platform's tests run at normal priority once its tree is built and the tests before them are
-# done. Tests that mostly wait (real windows, Wine, the browser) so leave their idle cores to
-# the next build, and keep their timing. The fuzzers run side by side, one process each.
+# Three lanes side by side. The soak starts as soon as its program is built. The builds go
+# one after another at the lowest priority: the rest of the test build, then the Windows, fuzz
+# and web trees, each writing build/NAME.log (shown if it fails). Each platform's other tests
+# run at normal priority once their tree is built and the tests before them are done. So the
+# CPU-bound soak and the tests that mostly wait (real windows, Wine, the browser) leave their
+# idle cores to the builds, and keep their own timing. The fuzzers run side by side, one
+# process each.
 test: deps-test web-npm
-	$(MAKE) test-build
-	$(MAKE) -j2 test-linux test-windows test-fuzz test-web
+	$(TEST_CONFIGURE)
+	$(MAKE) -j3 test-soak test-linux test-windows test-fuzz test-web
 
 # A build beside the tests: $(1) the make goal, $(2) the log's name.
 define lane_build
@@ -101,15 +107,21 @@ define lane_build
 	@echo "== built $(2)"
 endef
 
-.PHONY: test-linux test-windows test-fuzz test-web lane-windows lane-fuzz lane-web
-lane-windows:
+.PHONY: soak-build test-soak test-linux test-windows test-fuzz test-web lane-test lane-windows lane-fuzz lane-web
+soak-build:
+	cmake --build $(TEST_DIR) -j $(JOBS) --target knuffelhatz_tests
+test-soak: soak-build
+	cd $(TEST_DIR) && ctest --output-on-failure -L soak
+lane-test: soak-build
+	$(call lane_build,test-build-only,test)
+lane-windows: lane-test
 	$(call lane_build,windows-test-build,windows-test)
 lane-fuzz: lane-windows
 	$(call lane_build,fuzz-build FUZZ_RUN_SECONDS=30,fuzz)
 lane-web: lane-fuzz
 	$(call lane_build,web-test-build,web-test)
-test-linux:
-	cd $(TEST_DIR) && ctest --output-on-failure -j $(TEST_JOBS)
+test-linux: lane-test
+	cd $(TEST_DIR) && ctest --output-on-failure -j $(TEST_JOBS) -LE soak
 test-windows: lane-windows test-linux
 	cd build/windows-test && ctest --output-on-failure
 test-fuzz: lane-fuzz test-windows
