@@ -90,15 +90,15 @@ check: deps-check
 	cd $(TEST_DIR) && KH_SOAK_HOURS=$(CHECK_SOAK_HOURS) ctest --output-on-failure -j $(JOBS) -L '$(CHECK_LABELS)'
 
 # Three lanes side by side. The soak starts as soon as its program is built. The builds go
-# one after another at the lowest priority: the rest of the test build, then the Windows, fuzz
-# and web trees, each writing build/NAME.log (shown if it fails). Each platform's other tests
+# one after another at the lowest priority: the rest of the test build, then the Windows, web
+# and fuzz trees, each writing build/NAME.log (shown if it fails). Each platform's other tests
 # run at normal priority once their tree is built and the tests before them are done. So the
 # CPU-bound soak and the tests that mostly wait (real windows, Wine, the browser) leave their
-# idle cores to the builds, and keep their own timing. The fuzzers run side by side, one
-# process each.
+# idle cores to the builds, and keep their own timing. The fuzzers, which take every core,
+# come last, side by side, one process each.
 test: deps-test web-npm
 	$(TEST_CONFIGURE)
-	$(MAKE) -j3 test-soak test-linux test-windows test-fuzz test-web
+	$(MAKE) -j3 test-soak test-linux test-windows test-web test-fuzz
 
 # A build beside the tests: $(1) the make goal, $(2) the log's name.
 define lane_build
@@ -116,18 +116,18 @@ lane-test: soak-build
 	$(call lane_build,test-build-only,test)
 lane-windows: lane-test
 	$(call lane_build,windows-test-build,windows-test)
-lane-fuzz: lane-windows
-	$(call lane_build,fuzz-build FUZZ_RUN_SECONDS=30,fuzz)
-lane-web: lane-fuzz
+lane-web: lane-windows
 	$(call lane_build,web-test-build,web-test)
+lane-fuzz: lane-web
+	$(call lane_build,fuzz-build FUZZ_RUN_SECONDS=30,fuzz)
 test-linux: lane-test
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(TEST_JOBS) -LE soak
 test-windows: lane-windows test-linux
 	cd build/windows-test && ctest --output-on-failure
-test-fuzz: lane-fuzz test-windows
-	cd build/fuzz && ctest --output-on-failure -L fuzz -j $(words $(FUZZ_TARGETS))
-test-web: lane-web test-fuzz
+test-web: lane-web test-windows
 	cd build/web-test && KH_WEB_SPEED=$(WEB_SPEED) $(WEB_ENV) ctest --output-on-failure
+test-fuzz: lane-fuzz test-web
+	cd build/fuzz && ctest --output-on-failure -L fuzz -j $(words $(FUZZ_TARGETS))
 
 # The SDL backend without Xlib (SDL's window surface alone) builds, and its window starts a
 # round: the one test of that build (tests/window/CMakeLists.txt).
