@@ -5,6 +5,24 @@
 
 namespace kh {
 
+namespace {
+
+// `pic` at the top-left corner of `r` in `dst`, clipped to `r`; the rest of `r` white.
+void copyClipped(const Surface& pic, Surface& dst, const Rect& r) {
+  const int w = std::min(pic.width(), r.w);
+  for (int y = 0; y < r.h; ++y) {
+    Pixel* d = dst.row(r.y + y) + r.x;
+    if (y < pic.height()) {
+      std::copy_n(pic.row(y), w, d);
+      std::fill(d + w, d + r.w, kWindowBackground);
+    } else {
+      std::fill(d, d + r.w, kWindowBackground);
+    }
+  }
+}
+
+}  // namespace
+
 // ---- Label ----
 
 Label::Label(Form& owner, Rect box, std::string designCaption, FontSpec font, Pixel colour, Align align)
@@ -44,18 +62,22 @@ PictureBox::PictureBox(Form& owner, Rect outer, bool crossCursor)
   owner_.addPictureBox(*this);
 }
 
+void PictureBox::settle() const {
+  if (!inWindow_) return;
+  inWindow_ = false;
+  owner_.returnPicture(*this, image_);
+}
+
+void PictureBox::changed() { owner_.pictureChanged(*this); }
+
 void PictureBox::setPicture(const Surface& pic) {
-  // One copy; only what the picture leaves uncovered turns white.
-  const int w = std::min(pic.width(), image_.width());
-  for (int y = 0; y < image_.height(); ++y) {
-    Pixel* d = image_.row(y);
-    if (y < pic.height()) {
-      std::copy_n(pic.row(y), w, d);
-      std::fill(d + w, d + image_.width(), kWindowBackground);
-    } else {
-      std::fill(d, d + image_.width(), kWindowBackground);
-    }
+  if (visible_ && owner_.takePicture(*this, pic)) {
+    inWindow_ = true;
+    return;
   }
+  inWindow_ = false;
+  // One copy; only what the picture leaves uncovered turns white.
+  copyClipped(pic, image_, {0, 0, image_.width(), image_.height()});
   if (visible_) owner_.pictureChanged(*this);
 }
 
@@ -102,6 +124,7 @@ void Form::Load() {
   if (opts.touch == WindowOptions::Touch::AsMouse && design_.keyPreview) opts.touch = WindowOptions::Touch::Key;
   window_ = app_.desktop().createWindow(opts);
   if (pendingPos_) app_.desktop().moveWindowFrame(*window_, pendingPos_->first, pendingPos_->second);
+  settleBoxes();
   client_ = Surface(design_.clientWidth, design_.clientHeight, design_.background);
   chromeDirty_ = true;
   app_.addForm(this);
@@ -203,7 +226,7 @@ void Form::pictureChanged(const PictureBox& box) {
   if (std::find(changed_.begin(), changed_.end(), &box) == changed_.end()) changed_.push_back(&box);
 }
 
-void Form::drawBox(const PictureBox& box) {
+void Form::drawBoxEdge(const PictureBox& box) {
   const Rect o = box.outer();
   // The sunken edge: shadow and dark shadow above and left, highlight and light below and right.
   // Each line clipped to the client area once, then filled.
@@ -227,25 +250,39 @@ void Form::drawBox(const PictureBox& box) {
   vline(o.x + 1, o.y + 1, b - 1, rgb(105, 105, 105));
   hline(o.x + 1, r - 1, b - 1, rgb(227, 227, 227));
   vline(r - 1, o.y + 1, b - 1, rgb(227, 227, 227));
+}
+
+void Form::drawBoxPicture(const PictureBox& box) { copyClipped(box.Image(), client_, box.client()); }
+
+bool Form::takePicture(const PictureBox& box, const Surface& pic) {
   const Rect c = box.client();
-  const Surface& img = box.Image();
-  for (int y = 0; y < c.h; ++y) {
-    Pixel* d = client_.row(c.y + y) + c.x;
-    if (y < img.height()) {
-      const int n = std::min(c.w, img.width());
-      std::copy_n(img.row(y), n, d);
-      std::fill(d + n, d + c.w, kWindowBackground);
-    } else {
-      std::fill(d, d + c.w, kWindowBackground);
-    }
-  }
+  if (!window_ || c.x < 0 || c.y < 0 || c.x + c.w > client_.width() || c.y + c.h > client_.height() ||
+      box.ScaleWidth() != c.w || box.ScaleHeight() != c.h)
+    return false;
+  copyClipped(pic, client_, c);
+  std::erase(changed_, &box);
+  include(dirty_, c);
+  return true;
+}
+
+void Form::returnPicture(const PictureBox& box, Surface& image) const {
+  const Rect c = box.client();
+  for (int y = 0; y < c.h; ++y) std::copy_n(client_.row(c.y + y) + c.x, c.w, image.row(y));
+}
+
+void Form::settleBoxes() {
+  for (const PictureBox* b : boxes_) b->settle();
 }
 
 void Form::drawChrome() {
+  settleBoxes();  // the pictures held in the window's pixels, before those are painted over
   client_.fill(design_.background);
   if (design_.backgroundPicture) client_.paint(*design_.backgroundPicture, 0, 0, std::nullopt, Rop::SrcCopy);
   for (const PictureBox* b : boxes_)
-    if (b->visible()) drawBox(*b);
+    if (b->visible()) {
+      drawBoxEdge(*b);
+      drawBoxPicture(*b);
+    }
   for (const Label* l : labels_) {
     const TextBitmap& t = l->text(app_.desktop());
     const Rect box = l->box();
@@ -282,8 +319,9 @@ void Form::present() {
     changed_.clear();
     dirty_ = Rect{0, 0, client_.width(), client_.height()};
   }
+  // The edge is drawn with the rest of the chrome; a new picture only changes what is inside it.
   for (const PictureBox* box : changed_) {
-    drawBox(*box);
+    drawBoxPicture(*box);
     include(dirty_, box->client());
   }
   changed_.clear();

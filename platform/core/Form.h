@@ -67,26 +67,31 @@ class PictureBox {
 
   int ScaleWidth() const { return image_.width(); }
   int ScaleHeight() const { return image_.height(); }
-  void setWidth(int w) { image_.resize(w, image_.height(), kWindowBackground); }
-  void setHeight(int h) { image_.resize(image_.width(), h, kWindowBackground); }
+  void setWidth(int w) { draw([&] { image_.resize(w, image_.height(), kWindowBackground); }); }
+  void setHeight(int h) { draw([&] { image_.resize(image_.width(), h, kWindowBackground); }); }
 
-  void Cls() { image_.fill(kWindowBackground); }
-  void PaintPicture(const Surface& pic, float x1, float y1, Rop rop) { image_.paint(pic, x1, y1, std::nullopt, rop); }
+  void Cls() { draw([&] { image_.fill(kWindowBackground); }); }
+  void PaintPicture(const Surface& pic, float x1, float y1, Rop rop) {
+    draw([&] { image_.paint(pic, x1, y1, std::nullopt, rop); });
+  }
   void PaintPicture(const Surface& pic, float x1, float y1, float width1, Rop rop) {
-    image_.paint(pic, x1, y1, width1, rop);
+    draw([&] { image_.paint(pic, x1, y1, width1, rop); });
   }
   // A masked sprite, mask and image drawn at one place in one pass.
   void PaintMasked(const Surface& mask, const Surface& pic, float x1, float y1) {
-    image_.paintMasked(mask, pic, x1, y1, std::nullopt);
+    draw([&] { image_.paintMasked(mask, pic, x1, y1, std::nullopt); });
   }
   void PaintMasked(const Surface& mask, const Surface& pic, float x1, float y1, float width1) {
-    image_.paintMasked(mask, pic, x1, y1, width1);
+    draw([&] { image_.paintMasked(mask, pic, x1, y1, width1); });
   }
-  std::int32_t Point(float x, float y) const { return image_.point(x, y); }
+  std::int32_t Point(float x, float y) const { return settle(), image_.point(x, y); }
   // The persistent image.
-  const Surface& Image() const { return image_; }
+  const Surface& Image() const { return settle(), image_; }
   // Shows `pic` at the client area's top-left corner.
   void setPicture(const Surface& pic);
+  // A visible box's picture goes straight into its window's pixels, one copy a frame; this
+  // copies it back, as anything that looks at the image or draws on it does first.
+  void settle() const;
 
   bool visible() const { return visible_; }
   const Rect& outer() const { return outer_; }
@@ -100,7 +105,16 @@ class PictureBox {
   Rect outer_{};
   bool visible_ = false;
   bool cross_ = false;
-  Surface image_;
+  // Draws on the image; a visible box shows the result at the window's next present.
+  template <class Op>
+  void draw(Op op) {
+    settle();
+    op();
+    if (visible_) changed();
+  }
+  void changed();
+  mutable Surface image_;
+  mutable bool inWindow_ = false;
 };
 
 struct FormDesign {
@@ -158,6 +172,11 @@ class Form {
   // Called by controls, as they come and go.
   void invalidate() { chromeDirty_ = true; }
   void pictureChanged(const PictureBox& box);
+  // Puts a visible box's new picture straight into the window's pixels; false where the box
+  // must keep it itself (no window yet, or the box reaches outside it).
+  bool takePicture(const PictureBox& box, const Surface& pic);
+  // The picture the window holds for the box, copied back into `image`.
+  void returnPicture(const PictureBox& box, Surface& image) const;
   void addLabel(Label& l) { labels_.push_back(&l); }
   void removeLabel(const Label& l);
   void addPictureBox(PictureBox& p) { boxes_.push_back(&p); }
@@ -181,7 +200,9 @@ class Form {
 
  private:
   void drawChrome();
-  void drawBox(const PictureBox& box);
+  void settleBoxes();
+  void drawBoxEdge(const PictureBox& box);
+  void drawBoxPicture(const PictureBox& box);
   Rect frame();
 
   App& app_;

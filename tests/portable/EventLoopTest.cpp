@@ -195,6 +195,30 @@ TEST_F(Loop, AHiddenWindowIsNotPresented) {
   EXPECT_EQ(be.window(*form.window())->pixels.at(10, 34), rgb(1, 2, 3));
 }
 
+TEST_F(Loop, AShownPictureSurvivesTheWindowRedrawnReloadedAndDrawnOn) {
+  Label label(form, Rect{0, 0, 50, 20}, "a", FontSpec{"x", 12, 400}, kBlack, Align::Left);
+  form.Show();
+  const Pixel red = rgb(200, 0, 0), blue = rgb(0, 0, 200);
+  auto shown = [&](int x, int y) { return be.window(*form.window())->pixels.at(x, y); };
+  form.box.setPicture(Surface(400, 250, red));
+  run(0);
+  EXPECT_EQ(shown(10, 34), red);
+  label.setCaption("b");  // the whole window drawn again
+  run(0);
+  EXPECT_EQ(shown(10, 34), red);
+  form.box.PaintPicture(Surface(10, 10, blue), 0, 0, Rop::SrcCopy);
+  EXPECT_EQ(form.box.Image().at(0, 0), blue);
+  EXPECT_EQ(form.box.Image().at(20, 20), red) << "drawn over the picture shown last";
+  run(0);
+  EXPECT_EQ(shown(10, 34), blue);
+  EXPECT_EQ(shown(30, 54), red);
+  form.box.setPicture(Surface(400, 250, blue));
+  form.Unload();
+  form.Show();
+  run(0);
+  EXPECT_EQ(shown(30, 54), blue);
+}
+
 TEST_F(Loop, TimersTickInputComesAndWindowsShowWhileTheWindowSystemHoldsTheThread) {
   form.Show();
   form.t1000.setEnabled(true);
