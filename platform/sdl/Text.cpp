@@ -4,6 +4,7 @@
 #include <strings.h>
 
 #include <cmath>
+#include <fstream>
 
 #include "Report.h"
 
@@ -41,6 +42,19 @@ std::string findFont(const std::string& family, int weight, bool exact) {
   return file;
 }
 
+// A font file's bytes, so glyphs drawn mid-game never wait on the disk; empty when it cannot
+// be read whole or is too large to keep (the font is then read from its file as needed).
+std::vector<char> readFont(const std::string& file) {
+  constexpr std::streamoff kMostKept = 16 << 20;
+  std::ifstream in(file, std::ios::binary | std::ios::ate);
+  const std::streamoff size = in ? std::streamoff(in.tellg()) : -1;
+  if (size <= 0 || size > kMostKept) return {};
+  std::vector<char> bytes(static_cast<std::size_t>(size));
+  in.seekg(0);
+  if (!in.read(bytes.data(), size)) return {};
+  return bytes;
+}
+
 }  // namespace
 
 SdlText::SdlText() : ready_(TTF_Init() == 0) {
@@ -60,7 +74,12 @@ TextBitmap SdlText::render(const FontSpec& font, std::string_view utf8) {
   if (file.empty()) file = findFont(kFallbackFamily, 900, false);
   const int px = int(std::lround(font.points * 96.0 / 72.0));
   auto& f = fonts_[{file, px}];
-  if (!f && !file.empty()) f.reset(TTF_OpenFont(file.c_str(), px));
+  if (!f && !file.empty()) {
+    auto [kept, fresh] = bytes_.try_emplace(file);
+    if (fresh) kept->second = readFont(file);
+    const std::vector<char>& b = kept->second;
+    f.reset(b.empty() ? TTF_OpenFont(file.c_str(), px) : TTF_OpenFontRW(SDL_RWFromConstMem(b.data(), int(b.size())), 1, px));
+  }
   if (!f) {
     if (!warned_) reportProblem("no font found for \"" + font.family + "\" nor \"" + kFallbackFamily + "\"; texts stay blank");
     warned_ = true;
