@@ -13,9 +13,19 @@ var khWorkers = null;
 try { khWorkers = navigator.serviceWorker || null; } catch (e) { /* a sandboxed iframe may not even ask */ }
 var khHandingOver = false;
 var khWorkerChecked = !khWorkers || !khWorkers.controller ? Promise.resolve() : khWorkers.getRegistration().then(function (reg) {
-  if (!reg || !reg.waiting) return;
-  khHandingOver = true;
-  reg.waiting.postMessage('take over');
+  if (!reg) return;
+  var next = reg.waiting;
+  if (next) {
+    khHandingOver = true;
+    next.postMessage('take over');
+    // Also where it took over on its own just before it was asked, and told no page.
+    next.addEventListener('statechange', function () { if (next.state === 'activated') location.reload(); });
+  } else if (reg.active && reg.active !== khWorkers.controller) {
+    // The newer build took over while this page was being served by the older one.
+    location.reload();
+  } else {
+    return;
+  }
   return new Promise(function () {});  // the page starts again
 }).catch(function () {});
 if (khWorkers) khWorkers.addEventListener('controllerchange', function () { if (khHandingOver) location.reload(); });
