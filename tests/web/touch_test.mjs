@@ -184,7 +184,16 @@ try {
   await waitFor('the second build waits', () => ask(() => navigator.serviceWorker.getRegistration().then((r) => !!(r && r.waiting))),
     (v) => v, 20);
   await page.reload();
-  await waitFor('the second build at the next start', mark, (m) => m === '2', 15);
+  await waitFor('the second build at the next start', mark, (m) => m === '2', 15).catch(async (e) => {
+    const workers = await ask(async () => {
+      const r = await navigator.serviceWorker.getRegistration();
+      const c = navigator.serviceWorker.controller;
+      return { controlled: !!c, active: r && r.active && r.active.state, waiting: r && r.waiting && r.waiting.state,
+        installing: r && r.installing && r.installing.state, activeControls: !!r && r.active === c,
+        handingOver: khHandingOver, caches: await caches.keys() };
+    });
+    throw new Error(`${e.message}; the workers: ${JSON.stringify(workers)}`);
+  });
   await waitFor('the second build plays', titleText, (t) => t.includes('Hiscore'), 10);
   const kept = await ask(() => caches.keys());
   if (JSON.stringify(kept) !== '["knuffelhatz-second"]') fail(`caches after the change: ${JSON.stringify(kept)}`);
