@@ -13,19 +13,13 @@ var khWorkers = null;
 try { khWorkers = navigator.serviceWorker || null; } catch (e) { /* a sandboxed iframe may not even ask */ }
 var khHandingOver = false;
 var khWorkerChecked = !khWorkers || !khWorkers.controller ? Promise.resolve() : khWorkers.getRegistration().then(function (reg) {
-  if (!reg) return;
-  var next = reg.waiting;
-  if (next) {
-    khHandingOver = true;
-    next.postMessage('take over');
-    // Also where it took over on its own just before it was asked, and told no page.
-    next.addEventListener('statechange', function () { if (next.state === 'activated') location.reload(); });
-  } else if (reg.active && reg.active !== khWorkers.controller) {
-    // The newer build took over while this page was being served by the older one.
-    location.reload();
-  } else {
-    return;
-  }
+  var next = reg && reg.waiting;
+  if (!next) return;
+  khHandingOver = true;
+  next.postMessage('take over');
+  // Watched until it has taken over. Without a listener holding on to it, a busy browser could
+  // drop the worker and the message with it, and the page waited for good.
+  next.addEventListener('statechange', function () { if (next.state === 'activated') location.reload(); });
   return new Promise(function () {});  // the page starts again
 }).catch(function () {});
 if (khWorkers) khWorkers.addEventListener('controllerchange', function () { if (khHandingOver) location.reload(); });
